@@ -1,0 +1,34 @@
+#pragma once
+
+#include "tools/RunObserver.h"
+
+// Prints a run's messages for a terminal or a script:
+//  - "Error: <text>" / "Warning: <text>" lines (the caption, a colon, the text) on stderr,
+//  - messages without a caption ("Done 3 map-files") on stdout,
+//  - on a terminal only, a progress line on stderr that the next line overwrites.
+// The "continue?" question is answered by the --on-error choice; Ctrl+C asks
+// the run to stop after the current file.
+class ConsoleObserver : public RunObserver
+{
+public:
+    enum class OnError { Continue, Stop };
+
+    explicit ConsoleObserver(OnError onError = OnError::Continue);
+    ~ConsoleObserver() override;
+
+    void message(const QString &text, const QString &caption, Icon icon) override;
+    void status(const QString &text) override;
+    void progress(int index, int total, const QString &fileName) override;
+    bool askContinue(const QString &text, const QString &caption) override;
+    bool isCancelled() override;
+
+    // Parses an --on-error value ("continue" or "stop"); false for anything else.
+    static bool parseOnError(const QString &value, OnError &onError);
+
+private:
+    void clearProgress();
+
+    OnError m_onError;
+    bool m_tty = false;
+    int m_progressWidth = 0;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+// quillmark-cli create: see main.cpp for the summary of the command.
+class CreateCommand
+{
+public:
+    // args[0] is the program and command name; returns the exit code.
+    static int run(const QStringList &args);
+};

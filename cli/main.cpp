@@ -1,0 +1,66 @@
+#include "cli/CreateCommand.h"
+#include "cli/InfoCommand.h"
+#include "cli/SheetCommand.h"
+#include "cli/UtilityCommand.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+const char *const kUsage =
+    "Usage: quillmark-cli COMMAND [options] [arguments]\n"
+    "\n"
+    "Calibration files (OziExplorer .map) for scanned topographic map sheets.\n"
+    "\n"
+    "Commands:\n"
+    "  create IMAGES_DIR   write a map file for every sheet image of a folder\n"
+    "  sheet NAME...       show a sheet's identity and calibration points\n"
+    "  info IMAGE...       show the pixel size of images\n"
+    "  corners MAPS_DIR    rewrite the corner markers of every map file\n"
+    "  list MAPS_DIR       write _MapList.csv for the map files of a folder\n"
+    "  strip-paths MAPS_DIR  strip the directory from the image path of every map file\n"
+    "\n"
+    "Run 'quillmark-cli COMMAND --help' for the options of a command.\n"
+    "Exit codes: 0 done, 1 some file or name failed, 2 usage error or missing folder.\n";
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillmark-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
+
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const QString command = args.at(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        std::printf("quillmark-cli %s\n", QUILLMARK_VERSION);
+        return 0;
+    }
+
+    // The command's own parser sees "quillmark-cli COMMAND" as its program name.
+    QStringList rest = args.mid(2);
+    rest.prepend(args.at(0) + QLatin1Char(' ') + command);
+
+    if (command == QLatin1String("sheet"))
+        return SheetCommand::run(rest);
+    if (command == QLatin1String("info"))
+        return InfoCommand::run(rest);
+    if (command == QLatin1String("create"))
+        return CreateCommand::run(rest);
+    if (command == QLatin1String("corners") || command == QLatin1String("list")
+        || command == QLatin1String("strip-paths"))
+        return UtilityCommand::run(command, rest);
+
+    std::fprintf(stderr, "quillmark-cli: unknown command '%s'\n\n%s", qPrintable(command), kUsage);
+    return 2;
+}

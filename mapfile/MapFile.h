@@ -1,0 +1,128 @@
+#pragma once
+
+#include "mapfile/CornerLL.h"
+#include "mapfile/CornerXY.h"
+#include "mapfile/MapLine.h"
+#include "mapfile/MapPoint.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <array>
+
+class MessageObserver;
+class QIODevice;
+
+// One OziExplorer calibration file ("OziExplorer Map Data File Version 2.2")
+// held as numbered lines plus the values parsed out of them.
+//
+// Every line that enters the document goes through one line parser that fills
+// the fields below. Lines are Windows-1251 text; a line the program does not
+// change is written back byte for byte (its own bytes and its own line end).
+// The document has no fixed size limit.
+//
+// Failures that reach the caller are thrown as MapError (a file that cannot be
+// read or written, a line index outside the document, a 16-bit overflow).
+// The line parser itself never throws: a line it cannot take is kept as read
+// and changes only the fields set before the failing step.
+class MapFile
+{
+public:
+    explicit MapFile(MessageObserver *observer = nullptr);
+
+    // --- public fields -----------------------------------------------------
+    QString FileName;          // ReadMap/WriteMap use it when given an empty name
+    qint16 MMPNUM = 0;         // value of the MMPNUM line
+    float MM1B = 0;            // value of the MM1B line (metres per pixel)
+    QString MapName;           // sheet name from line index 1
+    QString ImageName;         // image file name from line index 2
+    qint16 iRow = -1;          // 1:1M row, A = 1 .. V = 22
+    qint16 iCol = -1;          // 1:1M column 1..60
+    qint16 iList = -1;         // sub-sheet within the 1:1M sheet
+    qint16 iList50 = 0;        // 1:50K letter index 1..4
+    qint16 iList25 = 0;        // 1:25K letter index 1..4
+    qint16 iScale = -1;        // 25, 50, 100, 200, 500 or 1000
+    bool bSouth = false;       // a southern-hemisphere sheet ("sK-37-001")
+    qint16 iX = 0;             // image width in pixels
+    qint16 iY = 0;             // image height in pixels
+    double dMTop = 0.05;       // blank margins as fractions of the image height
+    double dMBottom = 0.05;
+    double dMSide = 0.03;      // ... and of its width (each side)
+    MessageObserver *Observer = nullptr; // receives the title-line messages; may be null
+
+    // --- the document ------------------------------------------------------
+    // Reads the file `name` (FileName when empty), replacing the document.
+    // Throws MapError naming the file when it does not exist or cannot be read.
+    void ReadMap(const QString &name = QString());
+    // Reads a whole map file from a device (same rules as ReadMap).
+    void ReadMap(QIODevice &device);
+    // Reads a whole map file from its bytes (same rules as ReadMap).
+    void ReadBytes(const QByteArray &bytes);
+
+    void AddLine(const QString &Title, const QString &body, int idx = -1);
+    void SetLine(int num, const QString &Title, const QString &body, int idx = -1, bool fParse = false);
+
+    // Writes the document to `name` (FileName when empty) atomically: the
+    // bytes go to a temporary file in the same folder, which then replaces the
+    // target. With syncToDisk the data reach the disk before the rename.
+    // Throws MapError naming the file on any failure; the old file is then intact.
+    void WriteMap(const QString &name = QString(), bool syncToDisk = true) const;
+    // The bytes WriteMap writes.
+    QByteArray ToBytes() const;
+
+    void SetCorner();
+    void RemovePath();
+
+    // --- calibration points ------------------------------------------------
+    double CreatePoint(int k, const QString &strType) const;
+    double GetPoint(int iPN, const QString &strType) const;
+    void SortPoints();
+
+    // --- texts -------------------------------------------------------------
+    QString Lat2Str(double lat) const;
+    QString Lon2Str(double lon) const;
+    QString getCMeridian() const;
+    QString DD2Str(double d) const;
+    double getScaleMP() const;
+    QString getMapName() const;
+    qint16 getZone() const;
+
+    // --- new files and point lines -----------------------------------------
+    void CreateNew(const QString &ImgFile);
+    int SetPoint(int k, bool fCanCreateNew = false);
+
+    // --- read-only views for tools and tests --------------------------------
+    int lineCount() const { return int(m_lines.size()); }
+    const MapLine &line(int i) const { return m_lines.at(i); }
+    QString lineText(int i) const;       // the line as it is written, without line end
+    int pointCount() const { return m_pointCount; }
+    const MapPoint &point(int k) const;   // k = 1..9
+    const CornerXY &cornerXY(int n) const; // n = 1..4
+    const CornerLL &cornerLL(int n) const; // n = 1..4
+    int firstPointLine() const { return m_firstPointLine; }
+    bool projFixed() const { return m_projFixed; }
+    int projLine() const { return m_projLine; }
+    int projSetupLine() const { return m_projSetupLine; }
+    // Whether line index 0 is an OziExplorer map header ("OziExplorer Map Data File...").
+    bool hasHeader() const;
+
+private:
+    void ParseLine(QString &Title, QString &body, int idx);
+    void ResetPoints();
+    QString FormatDD(double value) const;
+    void SwapPoints(int a, int b);
+    void CopyPoint(int target, const MapPoint &source);
+    void addParsedLine(MapLine line);
+
+    std::array<MapPoint, 10> m_points{};  // slots 1..9 (0 unused)
+    int m_pointCount = 0;
+    int m_firstPointLine = 0;
+    std::array<CornerXY, 5> m_cornerXY{}; // 1..4
+    std::array<CornerLL, 5> m_cornerLL{}; // 1..4
+    QList<MapLine> m_lines;
+    QByteArray m_eol = "\r\n";            // line end for new and changed lines
+    bool m_projFixed = false;
+    int m_projLine = 0;
+    int m_projSetupLine = 0;
+};

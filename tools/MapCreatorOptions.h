@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The options of one map creator run, as the window's controls hold them (texts).
+struct MapCreatorOptions
+{
+    QString inFolder;            // folder of sheet images
+    QString outFolder;           // folder for the map files
+    QString scaleText = "1:1M";  // "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K"
+    QString maskText = "RCC-LLL";// "RCC-LLL" or "R-CC-LLL"
+    QString pointsText = "5";    // "4", "5" or "9"
+    int gridMode = 2;            // 2 latitude/longitude grid, 1 metric grid, 0 none
+    QString marginTop = "5";     // percent texts
+    QString marginBottom = "5";
+    QString marginSide = "3";
+    bool skipExisting = false;   // leave existing map files untouched
+};
