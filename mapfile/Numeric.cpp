@@ -1,0 +1,102 @@
+#include "mapfile/Numeric.h"
+
+#include "mapfile/MapError.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+double Numeric::roundHalfEven(double value)
+{
+    // nearbyint honours the current rounding mode; the default is to nearest,
+    // ties to even, and nothing in the program changes it.
+    return std::nearbyint(value);
+}
+
+qint16 Numeric::toInt16(double value)
+{
+    if (std::isnan(value))
+        throw MapError(QStringLiteral("Overflow: the value is not a number"));
+    const double r = roundHalfEven(value);
+    if (r < -32768.0 || r > 32767.0)
+        throw MapError(QStringLiteral("Overflow: %1 does not fit in a 16-bit integer").arg(value, 0, 'g', 17));
+    return qint16(r);
+}
+
+qint16 Numeric::toInt16(long long value)
+{
+    if (value < -32768 || value > 32767)
+        throw MapError(QStringLiteral("Overflow: %1 does not fit in a 16-bit integer").arg(value));
+    return qint16(value);
+}
+
+qint32 Numeric::toInt32(double value)
+{
+    if (std::isnan(value))
+        throw MapError(QStringLiteral("Overflow: the value is not a number"));
+    const double r = roundHalfEven(value);
+    if (r < double(std::numeric_limits<qint32>::min()) || r > double(std::numeric_limits<qint32>::max()))
+        throw MapError(QStringLiteral("Overflow: %1 does not fit in a 32-bit integer").arg(value, 0, 'g', 17));
+    return qint32(r);
+}
+
+double Numeric::leadingNumber(const QString &text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text.at(i) == QLatin1Char('.')) {
+        ++i;
+        while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    qsizetype end = i;
+    // An exponent counts only when digits follow it ("1e" is 1, "1e3" is 1000).
+    if (i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
+        qsizetype j = i + 1;
+        if (j < n && (text.at(j) == QLatin1Char('-') || text.at(j) == QLatin1Char('+')))
+            ++j;
+        qsizetype expDigits = 0;
+        while (j < n && text.at(j).unicode() >= '0' && text.at(j).unicode() <= '9') {
+            ++j;
+            ++expDigits;
+        }
+        if (expDigits > 0)
+            end = j;
+    }
+    bool ok = false;
+    const double v = text.mid(start, end - start).toDouble(&ok);
+    return ok && std::isfinite(v) ? v : 0;
+}
+
+bool Numeric::strictNumber(const QString &text, double &value)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    bool ok = false;
+    const double v = t.toDouble(&ok); // C locale: "." is the decimal sign
+    if (!ok || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+QString Numeric::zeroPad(long long value, int width)
+{
+    const QString digits = QString::number(value < 0 ? -value : value).rightJustified(width, QLatin1Char('0'));
+    return value < 0 ? QLatin1Char('-') + digits : digits;
+}
