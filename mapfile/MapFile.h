@@ -50,6 +50,11 @@ public:
     double dMBottom = 0.05;
     double dMSide = 0.03;      // ... and of its width (each side)
     MessageObserver *Observer = nullptr; // receives the title-line messages; may be null
+    // When set, the parser still fills every field but never changes the text of
+    // a line: the title keeps its extension, the image path its directory, the
+    // projection lines stay as read. The utilities that rewrite other people's
+    // files in place use it, so that only the lines they mean to change change.
+    bool KeepReadLines = false;
 
     // --- the document ------------------------------------------------------
     // Reads the file `name` (FileName when empty), replacing the document.
