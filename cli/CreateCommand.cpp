@@ -1,10 +1,136 @@
 #include "cli/CreateCommand.h"
 
+#include "cli/ConsoleObserver.h"
+#include "tools/MapCreatorGuess.h"
+#include "tools/MapCreatorOptions.h"
+#include "tools/MapCreatorRun.h"
+#include "tools/RunResult.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <cstdio>
+
+namespace {
+
+const char *const kHelp =
+    "Usage: quillmark-cli create IMAGES_DIR [options]\n"
+    "\n"
+    "Writes an OziExplorer map file for every sheet image of IMAGES_DIR, named\n"
+    "after the image (N-37-001.jpg -> N-37-001.map). \"auto\" takes what the\n"
+    "folder's first image name tells, as the desktop program does.\n"
+    "\n"
+    "Options:\n"
+    "  --out DIR              folder for the map files (default: IMAGES_DIR)\n"
+    "  --scale S              auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K (default auto, else 1:1M)\n"
+    "  --mask M               auto|RCC-LLL|R-CC-LLL (default auto, else RCC-LLL)\n"
+    "  --points N             auto|4|5|9 calibration points (default auto: 4 at 1:50K and 1:25K, else 5)\n"
+    "  --grid G               auto|ll|m|off grid lines (default auto: ll at 1:1M and 1:500K, else m)\n"
+    "  --margins T,B,S        blank margins in percent: top, bottom, each side (default 5,5,3)\n"
+    "  --skip-existing        leave existing map files untouched\n"
+    "  --on-error A           continue|stop after a file that fails (default continue)\n"
+    "  -h, --help             this text\n"
+    "\n"
+    "Exit codes: 0 every file done, 1 some file failed, 2 usage error or missing folder.\n";
+
+int usageError(const QString &text)
+{
+    std::fprintf(stderr, "quillmark-cli create: %s\n\nRun 'quillmark-cli create --help' for the options.\n",
+                 qPrintable(text));
+    return 2;
+}
+
+bool oneOf(const QString &value, const QStringList &allowed)
+{
+    return allowed.contains(value);
+}
+
+// Grid and point count that go with a scale when the user leaves them to us.
+void applyScaleDefaults(const QString &scale, MapCreatorOptions &options, bool gridAuto, bool pointsAuto)
+{
+    const bool large = scale == QLatin1String("1:50K") || scale == QLatin1String("1:25K");
+    const bool small = scale == QLatin1String("1:1M") || scale == QLatin1String("1:500K");
+    if (gridAuto)
+        options.gridMode = small ? 2 : 1;
+    if (pointsAuto)
+        options.pointsText = large ? QStringLiteral("4") : QStringLiteral("5");
+}
+
+} // namespace
 
 int CreateCommand::run(const QStringList &args)
 {
-    Q_UNUSED(args);
-    std::fputs("not built yet\n", stderr);
-    return 2;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption outOpt(QStringLiteral("out"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption scaleOpt(QStringLiteral("scale"), QString(), QStringLiteral("S"), QStringLiteral("auto"));
+    const QCommandLineOption maskOpt(QStringLiteral("mask"), QString(), QStringLiteral("M"), QStringLiteral("auto"));
+    const QCommandLineOption pointsOpt(QStringLiteral("points"), QString(), QStringLiteral("N"), QStringLiteral("auto"));
+    const QCommandLineOption gridOpt(QStringLiteral("grid"), QString(), QStringLiteral("G"), QStringLiteral("auto"));
+    const QCommandLineOption marginsOpt(QStringLiteral("margins"), QString(), QStringLiteral("T,B,S"),
+                                        QStringLiteral("5,5,3"));
+    const QCommandLineOption skipOpt(QStringLiteral("skip-existing"));
+    const QCommandLineOption onErrorOpt(QStringLiteral("on-error"), QString(), QStringLiteral("A"),
+                                        QStringLiteral("continue"));
+    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({outOpt, scaleOpt, maskOpt, pointsOpt, gridOpt, marginsOpt, skipOpt, onErrorOpt, helpOpt});
+
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOpt)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return usageError(positional.isEmpty() ? QStringLiteral("IMAGES_DIR is missing")
+                                               : QStringLiteral("only one IMAGES_DIR may be given"));
+
+    const QString scale = parser.value(scaleOpt);
+    const QString mask = parser.value(maskOpt);
+    const QString points = parser.value(pointsOpt);
+    const QString grid = parser.value(gridOpt);
+    if (!oneOf(scale, {"auto", "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K"}))
+        return usageError(QStringLiteral("unknown --scale '%1'").arg(scale));
+    if (!oneOf(mask, {"auto", "RCC-LLL", "R-CC-LLL"}))
+        return usageError(QStringLiteral("unknown --mask '%1'").arg(mask));
+    if (!oneOf(points, {"auto", "4", "5", "9"}))
+        return usageError(QStringLiteral("unknown --points '%1'").arg(points));
+    if (!oneOf(grid, {"auto", "ll", "m", "off"}))
+        return usageError(QStringLiteral("unknown --grid '%1'").arg(grid));
+    const QStringList margins = parser.value(marginsOpt).split(QLatin1Char(','));
+    if (margins.size() != 3)
+        return usageError(QStringLiteral("--margins takes TOP,BOTTOM,SIDE"));
+    ConsoleObserver::OnError onError = ConsoleObserver::OnError::Continue;
+    if (!ConsoleObserver::parseOnError(parser.value(onErrorOpt), onError))
+        return usageError(QStringLiteral("unknown --on-error '%1'").arg(parser.value(onErrorOpt)));
+
+    MapCreatorOptions options; // the window's load defaults
+    options.inFolder = positional.at(0);
+    options.outFolder = parser.isSet(outOpt) ? parser.value(outOpt) : options.inFolder;
+    options.marginTop = margins.at(0).trimmed();
+    options.marginBottom = margins.at(1).trimmed();
+    options.marginSide = margins.at(2).trimmed();
+    options.skipExisting = parser.isSet(skipOpt);
+
+    // What the window would guess from the folder's first image (no settings).
+    MapCreatorGuess::setByImageName(MapCreatorGuess::getFirstImage(options.inFolder), options);
+    if (scale != QLatin1String("auto")) {
+        options.scaleText = scale;
+        applyScaleDefaults(scale, options, grid == QLatin1String("auto"), points == QLatin1String("auto"));
+    }
+    if (mask != QLatin1String("auto"))
+        options.maskText = mask;
+    if (points != QLatin1String("auto"))
+        options.pointsText = points;
+    if (grid == QLatin1String("ll"))
+        options.gridMode = 2;
+    else if (grid == QLatin1String("m"))
+        options.gridMode = 1;
+    else if (grid == QLatin1String("off"))
+        options.gridMode = 0;
+
+    ConsoleObserver observer(onError);
+    const RunResult result = MapCreatorRun::run(options, observer);
+    return result.exitCode();
 }

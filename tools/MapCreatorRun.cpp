@@ -1,0 +1,309 @@
+#include "tools/MapCreatorRun.h"
+
+#include "imageinfo/CImageInfo.h"
+#include "mapfile/MapError.h"
+#include "mapfile/MapFile.h"
+#include "mapfile/Numeric.h"
+#include "sheet/Global.h"
+#include "sheet/SheetIdentity.h"
+#include "tools/FolderListing.h"
+#include "tools/RunObserver.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
+
+#if defined(Q_OS_LINUX)
+#include <fcntl.h>
+#include <unistd.h>
+#elif defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Icon = MessageObserver::Icon;
+
+const QString kError = QStringLiteral("Error");
+const QString kContinue = QStringLiteral("There is error in data. Continue?");
+
+// A margin text in percent as the fraction of the image the collar takes.
+double marginFraction(const QString &text)
+{
+    const double value = Numeric::leadingNumber(text);
+    if (value < 0)
+        return 0;
+    if (value >= 50)
+        return 0.49;
+    return value / 100;
+}
+
+// How an image's size is found, by its upper-cased extension.
+enum class SizeSource { Header, Constant, None };
+
+SizeSource sizeSource(const QString &extensionUpper)
+{
+    static const QStringList header = {QStringLiteral("JPG"), QStringLiteral("PNG"),
+                                       QStringLiteral("BMP"), QStringLiteral("GIF")};
+    static const QStringList constant = {QStringLiteral("TIF"), QStringLiteral("KAP"),
+                                         QStringLiteral("CAP"), QStringLiteral("OZF"),
+                                         QStringLiteral("ECW"), QStringLiteral("SID"),
+                                         QStringLiteral("OZF2"), QStringLiteral("OZF3")};
+    if (header.contains(extensionUpper))
+        return SizeSource::Header;
+    if (constant.contains(extensionUpper))
+        return SizeSource::Constant;
+    return SizeSource::None;
+}
+
+// Grid interval texts by scale (thousands): minor and major latitude/longitude
+// lines, and the metric grid step in kilometres.
+void gridTexts(int scale, QString &minor, QString &major, QString &km)
+{
+    switch (scale) {
+    case 25:
+    case 50:
+        minor = QStringLiteral("1 min");
+        major = QStringLiteral("5 min");
+        km = QStringLiteral("1");
+        break;
+    case 100:
+        minor = QStringLiteral("1 min");
+        major = QStringLiteral("5 min");
+        km = QStringLiteral("2");
+        break;
+    case 200:
+        minor = QStringLiteral("1 min");
+        major = QStringLiteral("5 min");
+        km = QStringLiteral("4");
+        break;
+    case 500:
+        minor = QStringLiteral("5 min");
+        major = QStringLiteral("20 min");
+        km = QStringLiteral("10");
+        break;
+    case 1000:
+        minor = QStringLiteral("10 min");
+        major = QStringLiteral("1 deg");
+        km = QStringLiteral("20");
+        break;
+    default:
+        break; // other scales keep the texts of the previous file
+    }
+}
+
+// An existing map file can be re-calibrated only when it has the lines the
+// point and corner writers address; otherwise they would overwrite other lines.
+QString unusableMapReason(const MapFile &map)
+{
+    if (!map.hasHeader())
+        return QStringLiteral("is not an OziExplorer map file");
+    if (map.firstPointLine() <= 0 || map.firstPointLine() + 8 >= map.lineCount())
+        return QStringLiteral("has no point lines");
+    for (int n = 1; n <= 4; ++n) {
+        if (map.cornerXY(n).LineNo <= 0 || map.cornerLL(n).LineNo <= 0)
+            return QStringLiteral("has no corner lines (MMPXY/MMPLL)");
+    }
+    return QString();
+}
+
+// Appends a grid section (its heading line and its grid line). A map file that
+// already has that grid line gets it replaced, so that calibrating the same
+// file again does not pile up one more grid section per run.
+void putGrid(MapFile &map, const QString &heading, const QString &title, const QString &body)
+{
+    for (int i = map.lineCount() - 1; i >= 0; --i) {
+        if (map.line(i).Title.compare(title, Qt::CaseInsensitive) == 0) {
+            map.SetLine(i, title, body, -1, true);
+            return;
+        }
+    }
+    map.AddLine(heading, QString(), -1);
+    map.AddLine(title, body, -1);
+}
+
+// One flush of everything written to the output folder's file system.
+void syncFolder(const QString &folder)
+{
+#if defined(Q_OS_LINUX)
+    const QByteArray path = QFile::encodeName(folder);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+        return;
+    }
+    ::sync();
+#elif defined(Q_OS_UNIX)
+    Q_UNUSED(folder);
+    ::sync();
+#else
+    Q_UNUSED(folder); // Windows: new files are left to the system's write-back
+#endif
+}
+
+} // namespace
+
+RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &observer)
+{
+    RunResult result;
+
+    const int scale = Global::scaleFromText(options.scaleText);
+    // Only Point01..Point09 exist; a larger count asks for all nine.
+    const double requestedPoints = Numeric::roundHalfEven(Numeric::leadingNumber(options.pointsText));
+    const int pointCount = int(std::clamp(requestedPoints, 0.0, 9.0));
+
+    for (const QString &folder : {options.inFolder, options.outFolder}) {
+        if (!QFileInfo(folder).isDir()) {
+            observer.message(QStringLiteral("Folder ") + folder + QStringLiteral(" is not exist"), kError,
+                             Icon::Critical);
+            result.folderMissing = true;
+            return result;
+        }
+    }
+
+    const double marginTop = marginFraction(options.marginTop);
+    const double marginBottom = marginFraction(options.marginBottom);
+    const double marginSide = marginFraction(options.marginSide);
+
+    CImageInfo reader;
+    bool warned = false;
+    bool wroteNew = false;
+    QString minor, major, km;
+    gridTexts(scale, minor, major, km);
+
+    const QStringList files = FolderListing::files(options.inFolder);
+    const int total = int(files.size());
+
+    // A failed file: its message, then the question whether to go on.
+    auto fail = [&](const QString &text) {
+        ++result.failed;
+        observer.message(text, kError, Icon::Critical);
+        if (!observer.askContinue(kContinue, kError)) {
+            result.cancelled = true;
+            return false;
+        }
+        return true;
+    };
+
+    for (int i = 0; i < total; ++i) {
+        if (observer.isCancelled()) {
+            result.cancelled = true;
+            break;
+        }
+        const QString &fileName = files.at(i);
+        observer.progress(i + 1, total, fileName);
+
+        const QString baseName = Global::getNameNoExt(fileName);
+        const QString extension = Global::getExtension(fileName);
+        const QString shownName = baseName + QLatin1Char('.') + extension;
+
+        const SizeSource source = sizeSource(extension.toUpper());
+        if (source == SizeSource::None)
+            continue; // not a sheet image: passed over, not counted
+        if (source == SizeSource::Constant && !warned) {
+            observer.message(QStringLiteral("Programm can recognize image size only for jpeg, bmp, gif, png. "
+                                            "For other format Program use constant (4000*4000)"),
+                             QStringLiteral("Warning"), Icon::Information);
+            warned = true;
+        }
+
+        ++result.count;
+
+        const SheetIdentity id = SheetIdentity::check(fileName, scale, options.maskText);
+        if (!id.ok()) {
+            if (!fail(id.error))
+                break;
+            continue;
+        }
+
+        const QString mapPath = FolderListing::join(options.outFolder, baseName + QStringLiteral(".map"));
+        const bool exists = QFileInfo::exists(mapPath);
+        if (exists && options.skipExisting)
+            continue;
+
+        int width = 4000;
+        int height = 4000;
+        if (source == SizeSource::Header) {
+            if (!reader.ReadImageInfo(FolderListing::join(options.inFolder, fileName))) {
+                if (!fail(shownName + QStringLiteral(" Cannot read the image: ") + reader.errorString()))
+                    break;
+                continue;
+            }
+            if (reader.Width() > 32767 || reader.Height() > 32767) {
+                if (!fail(shownName + QStringLiteral(" Image size %1 x %2 is too large (at most 32767)")
+                                          .arg(reader.Width())
+                                          .arg(reader.Height())))
+                    break;
+                continue;
+            }
+            if (reader.Width() != 0 && reader.Height() != 0) {
+                width = reader.Width();
+                height = reader.Height();
+            }
+        }
+
+        try {
+            MapFile map(&observer);
+            map.iScale = qint16(scale);
+            map.dMTop = marginTop;
+            map.dMBottom = marginBottom;
+            map.dMSide = marginSide;
+            map.iX = qint16(width);
+            map.iY = qint16(height);
+            map.iRow = id.row;
+            map.iCol = id.col;
+            map.iList = id.list;
+            map.iList50 = id.list50;
+            map.iList25 = id.list25;
+            map.bSouth = id.south;
+
+            if (exists) {
+                observer.status(QStringLiteral("Reading map-file for ") + shownName);
+                map.ReadMap(mapPath);
+                const QString reason = unusableMapReason(map);
+                if (!reason.isEmpty())
+                    throw MapError(QStringLiteral("Map file ") + mapPath + QLatin1Char(' ') + reason);
+            } else {
+                observer.status(QStringLiteral("Generating map-file for ") + shownName);
+                map.CreateNew(fileName);
+            }
+
+            for (int k = 1; k <= pointCount; ++k)
+                map.SetPoint(k, true);
+            int k = pointCount + 1;
+            for (int c = 0; c < 9 - pointCount; ++c)
+                k = map.SetPoint(k, false);
+            map.SetCorner();
+
+            if (options.gridMode == 2) {
+                putGrid(map, QStringLiteral("LL Grid Setup"), QStringLiteral("LLGRID"),
+                        QStringLiteral("Yes,") + minor + QStringLiteral(",No,255,16711680,0,") + major
+                            + QStringLiteral(",0,16777215,7,1,Yes,x"));
+            } else if (options.gridMode == 1) {
+                putGrid(map, QStringLiteral("Other Grid Setup"), QStringLiteral("GRGRID"),
+                        QStringLiteral("Yes,") + km + QStringLiteral(" Km,No,16711680,255,") + km
+                            + QStringLiteral(" Km,0,16777215,8,0,Yes,Yes,No,x"));
+            }
+
+            // A replaced file reaches the disk before it replaces the old one;
+            // new files are flushed together at the end of the run.
+            map.WriteMap(mapPath, exists);
+            if (!exists)
+                wroteNew = true;
+        } catch (const MapError &e) {
+            if (!fail(shownName + QLatin1Char(' ') + e.text()))
+                break;
+        }
+    }
+
+    if (wroteNew)
+        syncFolder(options.outFolder);
+
+    observer.status(QString());
+    observer.message(QStringLiteral("Done %1 map-files").arg(result.count), QString(), Icon::None);
+    return result;
+}
