@@ -1,0 +1,27 @@
+#include "tools/MapFileNames.h"
+
+#include "tools/FolderListing.h"
+
+bool MapFileNames::isMapFileName(const QString &fileName)
+{
+    const qsizetype dot = fileName.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    return fileName.mid(dot + 1).toUpper() == QLatin1String("MAP");
+}
+
+QStringList MapFileNames::list(const QString &folder)
+{
+    QStringList out;
+    const QStringList names = FolderListing::files(folder);
+    for (const QString &name : names) {
+        if (isMapFileName(name))
+            out.append(name);
+    }
+    return out;
+}
+
+QString MapFileNames::continueQuestion()
+{
+    return QStringLiteral("There is error in data. Continue?");
+}
