@@ -1,0 +1,194 @@
+#include "mapfile/SheetText.h"
+
+#include "mapfile/MapError.h"
+#include "mapfile/Numeric.h"
+
+#include <cmath>
+
+namespace {
+
+const QString kRowLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUV");
+const QString kCapitalLetters = QStringLiteral("\u0410\u0411\u0412\u0413"); // А Б В Г
+const QString kSmallLetters = QStringLiteral("\u0430\u0431\u0432\u0433");   // а б в г
+
+qint16 i16(long long value)
+{
+    return Numeric::toInt16(value);
+}
+
+// The i-th character (1-based) of a letter set; empty text outside it.
+QString letterAt(const QString &letters, long long index)
+{
+    if (index < 1 || index > letters.size())
+        return QString();
+    return letters.at(index - 1);
+}
+
+QString twoDigits(long long value)
+{
+    return Numeric::zeroPad(value, 2);
+}
+
+QString threeDigits(long long value)
+{
+    return Numeric::zeroPad(value, 3);
+}
+
+// Whole degrees and the six-decimal fraction, as both decimal-degree texts
+// write them. The fraction is rounded half to even; a fraction that rounds to
+// a whole degree carries into the degrees, and a value between -1 and 0 keeps
+// its minus sign.
+QString sixDecimals(double wholePart, double value)
+{
+    double whole = wholePart;
+    double frac = Numeric::roundHalfEven(std::fabs(value - whole) * 1000000.0);
+    if (frac >= 1000000.0) {
+        whole += value < 0 ? -1.0 : 1.0;
+        frac = 0;
+    }
+    QString text = QString::number(whole, 'f', 0);
+    if (whole == 0 && value < 0 && frac > 0)
+        text = QStringLiteral("-0");
+    return text + QLatin1Char('.') + Numeric::zeroPad(static_cast<long long>(frac), 6);
+}
+
+// Degrees, minutes with four decimals, as the point lines carry them.
+// The minutes are written with a leading blank (" #0" / " ##0").
+QString degreesMinutes(double value, QChar hemisphere)
+{
+    const double a = std::fabs(value);
+    const qint16 deg = Numeric::toInt16(std::trunc(a));
+    const double m = Numeric::roundHalfEven((a - deg) * 60.0 * 10000.0) / 10000.0;
+    const double mi = std::trunc(m);
+    const qint16 mf = Numeric::toInt16((m - mi) * 10000.0);
+    return QString::number(deg) + QLatin1String(", ") + QString::number(mi, 'f', 0) + QLatin1Char('.')
+        + Numeric::zeroPad(mf, 4) + QLatin1Char(',') + hemisphere;
+}
+
+} // namespace
+
+qint16 SheetText::zone(const SheetFields &sheet)
+{
+    if (sheet.iCol < 31)
+        return i16(sheet.iCol + 30LL);
+    return i16(sheet.iCol - 30LL);
+}
+
+QString SheetText::centralMeridian(const SheetFields &sheet)
+{
+    // A 1:1M image north of 60 degrees spans two (four above 76 degrees)
+    // columns; its central meridian moves to the middle of them.
+    long long offset = 3;
+    if (sheet.iScale == 1000) {
+        if (sheet.iRow >= 1 && sheet.iRow <= 15)
+            offset = 3;
+        else if (sheet.iRow >= 16 && sheet.iRow <= 19)
+            offset = 6;
+        else
+            offset = 12;
+    }
+    const qint16 cm = i16(i16(i16(i16(sheet.iCol - 1LL) * 6LL) - 180LL) + offset);
+    return QString::number(cm) + QLatin1String(".000000000");
+}
+
+double SheetText::scaleMP(const SheetFields &sheet)
+{
+    double h = 0;
+    switch (sheet.iScale) {
+    case 1000: h = 444800; break;
+    case 500: h = 222400; break;
+    case 200: h = 444800.0 / 5; break;
+    case 100: h = 444800.0 / 5 / 2; break;
+    case 50: h = 444800.0 / 5 / 4; break;
+    case 25: h = 444800.0 / 5 / 8; break;
+    default: h = 0; break;
+    }
+    if (sheet.iY <= 0)
+        return 0;
+    return h / sheet.iY;
+}
+
+QString SheetText::mapName(const SheetFields &sheet)
+{
+    const QString prefix = sheet.bSouth ? QStringLiteral("s") : QString();
+    const QString row = letterAt(kRowLetters, sheet.iRow);
+    const QString base = prefix + row + QLatin1Char('-') + twoDigits(sheet.iCol);
+
+    // Sheets one image spans in longitude at high latitudes.
+    int n = 1;
+    if (sheet.iRow >= 1 && sheet.iRow <= 15)
+        n = 1;
+    else if (sheet.iRow >= 16 && sheet.iRow <= 19)
+        n = 2;
+    else
+        n = sheet.iScale == 200 ? 3 : 4;
+
+    QString name;
+    switch (sheet.iScale) {
+    case 1000:
+        name = base;
+        for (int k = 2; k <= n; ++k)
+            name += QLatin1Char(',') + twoDigits(i16(sheet.iCol + k - 1LL));
+        break;
+    case 500: {
+        const QString first = letterAt(kCapitalLetters, sheet.iList);
+        const QString second = letterAt(kCapitalLetters, i16(sheet.iList + 1LL));
+        name = base + QLatin1Char('-') + first;
+        if (n == 2)
+            name += QLatin1Char(',') + second;
+        else if (n == 4)
+            name += QLatin1Char(',') + second + QLatin1Char(';') + prefix + row + QLatin1Char('-')
+                + twoDigits(i16(sheet.iCol + 1LL)) + QLatin1Char('-') + first + QLatin1Char(',') + second;
+        break;
+    }
+    case 200:
+        name = base + QLatin1Char('-') + twoDigits(sheet.iList);
+        for (int k = 2; k <= n; ++k)
+            name += QLatin1Char(',') + twoDigits(i16(sheet.iList + k - 1LL));
+        break;
+    case 100:
+        name = base + QLatin1Char('-') + threeDigits(sheet.iList);
+        for (int k = 2; k <= n; ++k)
+            name += QLatin1Char(',') + threeDigits(i16(sheet.iList + k - 1LL));
+        break;
+    case 50:
+        name = base + QLatin1Char('-') + threeDigits(sheet.iList) + QLatin1Char('-')
+            + letterAt(kCapitalLetters, sheet.iList50);
+        for (int k = 2; k <= n; ++k)
+            name += QLatin1Char(',') + letterAt(kCapitalLetters, i16(sheet.iList50 + k - 1LL));
+        break;
+    case 25:
+        name = base + QLatin1Char('-') + threeDigits(sheet.iList) + QLatin1Char('-')
+            + letterAt(kCapitalLetters, sheet.iList50) + QLatin1Char('-') + letterAt(kSmallLetters, sheet.iList25);
+        for (int k = 2; k <= n; ++k)
+            name += QLatin1Char(',') + letterAt(kSmallLetters, i16(sheet.iList25 + k - 1LL));
+        break;
+    default:
+        name = base;
+        break;
+    }
+    return name;
+}
+
+QString SheetText::dd(double degrees)
+{
+    const qint16 deg = Numeric::toInt16(std::trunc(degrees));
+    return sixDecimals(deg, degrees);
+}
+
+QString SheetText::formatDD(double degrees)
+{
+    if (!std::isfinite(degrees))
+        throw MapError(QStringLiteral("Overflow: %1 is not a number of degrees").arg(degrees));
+    return sixDecimals(std::trunc(degrees), degrees);
+}
+
+QString SheetText::lat(double lat)
+{
+    return degreesMinutes(lat, lat < 0 ? QLatin1Char('S') : QLatin1Char('N'));
+}
+
+QString SheetText::lon(double lon)
+{
+    return degreesMinutes(lon, lon < 0 ? QLatin1Char('W') : QLatin1Char('E'));
+}
