@@ -1,0 +1,207 @@
+#include "common/SheetImages.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCliCreate : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_tmp;
+    int m_case = 0;
+
+    QString folderWith(const QStringList &names)
+    {
+        const QString dir = m_tmp.path() + QStringLiteral("/c%1").arg(++m_case);
+        QDir().mkpath(dir);
+        for (const QString &n : names)
+            SheetImages::write(dir + '/' + n, SheetImages::jpeg(1000, 800));
+        return dir;
+    }
+
+    struct Outcome
+    {
+        int code = -1;
+        QString out;
+        QString err;
+    };
+
+    Outcome cli(const QStringList &args)
+    {
+        QProcess p;
+        p.setProgram(qEnvironmentVariable("QUILLMARK_CLI"));
+        p.setArguments(QStringList{"create"} + args);
+        p.start();
+        Outcome o;
+        if (!p.waitForFinished(120000))
+            return o;
+        o.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        o.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return o;
+    }
+
+    static QStringList lines(const QString &path)
+    {
+        return QString::fromLatin1(SheetImages::read(path)).split("\r\n");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        QVERIFY2(QFile::exists(qEnvironmentVariable("QUILLMARK_CLI")), "QUILLMARK_CLI is not set");
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QStringList>("errLines");
+        QTest::addColumn<QStringList>("maps");
+
+        QTest::newRow("all good") << QStringList{"N-37-001.jpg", "N-37-002.jpg"} << QStringList{} << 0
+                                  << "Done 2 map-files\n" << QStringList{} << QStringList{"N-37-001.map", "N-37-002.map"};
+        QTest::newRow("one bad list")
+            << QStringList{"N-37-001.jpg", "N-37-145.jpg"} << QStringList{} << 1 << "Done 2 map-files\n"
+            << QStringList{"Error: N-37-145.jpg Incorrect  map list number in image name 145"}
+            << QStringList{"N-37-001.map"};
+        QTest::newRow("stop at the first error")
+            << QStringList{"N-37-001.jpg", "N-37-300.jpg", "N-37-400.jpg"} << QStringList{"--on-error", "stop"} << 1
+            << "Done 2 map-files\n"
+            << QStringList{"Error: N-37-300.jpg Incorrect  map list number in image name 300",
+                           "Error: There is error in data. Continue? Cancel (--on-error stop)"}
+            << QStringList{"N-37-001.map"};
+        QTest::newRow("go on after errors")
+            << QStringList{"N-37-001.jpg", "N-37-300.jpg", "N-37-400.jpg"} << QStringList{"--on-error", "continue"}
+            << 1 << "Done 3 map-files\n"
+            << QStringList{"Error: N-37-300.jpg Incorrect  map list number in image name 300",
+                           "Error: N-37-400.jpg Incorrect  map list number in image name 400"}
+            << QStringList{"N-37-001.map"};
+        QTest::newRow("explicit scale makes the names fail")
+            << QStringList{"N-37-001.jpg"} << QStringList{"--scale", "1:50K"} << 1 << "Done 1 map-files\n"
+            << QStringList{"Error: N-37-001.jpg Incorrect 1:50K map list number in image name 1"} << QStringList{};
+        QTest::newRow("bad option value") << QStringList{"N-37-001.jpg"} << QStringList{"--scale", "1:10K"} << 2 << ""
+                                          << QStringList{} << QStringList{};
+        QTest::newRow("bad margins") << QStringList{"N-37-001.jpg"} << QStringList{"--margins", "5,5"} << 2 << ""
+                                     << QStringList{} << QStringList{};
+        QTest::newRow("bad on-error") << QStringList{"N-37-001.jpg"} << QStringList{"--on-error", "ask"} << 2 << ""
+                                      << QStringList{} << QStringList{};
+        QTest::newRow("unknown option") << QStringList{"N-37-001.jpg"} << QStringList{"--fast"} << 2 << ""
+                                        << QStringList{} << QStringList{};
+        QTest::newRow("skip existing") << QStringList{"N-37-001.jpg"} << QStringList{"--skip-existing"} << 0
+                                       << "Done 1 map-files\n" << QStringList{} << QStringList{"N-37-001.map"};
+    }
+
+    void exitCodes()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, options);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QStringList, errLines);
+        QFETCH(QStringList, maps);
+
+        const QString dir = folderWith(names);
+        const Outcome o = cli(QStringList{dir} + options);
+        QCOMPARE(o.code, code);
+        QCOMPARE(o.out, out);
+        if (code == 2) {
+            QVERIFY(o.err.contains("quillmark-cli create: "));
+        } else {
+            QStringList err = o.err.split('\n', Qt::SkipEmptyParts);
+            QCOMPARE(err, errLines);
+        }
+        QCOMPARE(QDir(dir).entryList({"*.map"}, QDir::Files, QDir::Name), maps);
+    }
+
+    void missingFolder()
+    {
+        const QString gone = m_tmp.path() + "/gone";
+        const Outcome o = cli({gone});
+        QCOMPARE(o.code, 2);
+        QCOMPARE(o.out, QString());
+        QCOMPARE(o.err, "Error: Folder " + gone + " is not exist\n");
+
+        const QString dir = folderWith({"N-37-001.jpg"});
+        const Outcome o2 = cli({dir, "--out", gone});
+        QCOMPARE(o2.code, 2);
+        QCOMPARE(o2.err, "Error: Folder " + gone + " is not exist\n");
+    }
+
+    void noFolderGiven()
+    {
+        const Outcome o = cli({});
+        QCOMPARE(o.code, 2);
+        QVERIFY(o.err.contains("IMAGES_DIR"));
+    }
+
+    void guessedAndGivenOptions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("mapName");
+        QTest::addColumn<QString>("lastLine");
+        QTest::addColumn<QString>("point5");
+
+        QTest::newRow("1:100K guessed: metric grid, 5 points")
+            << "N-37-001.jpg" << QStringList{} << "N-37-001"
+            << "GRGRID,Yes,2 Km,No,16711680,255,2 Km,0,16777215,8,0,Yes,Yes,No,x"
+            << "Point05,xy,500,400,in, deg,55, 50.0000,N,36, 15.0000,E, grid,,,,N";
+        QTest::newRow("1:1M guessed: lat/lon grid")
+            << "N-37.jpg" << QStringList{} << "N-37" << "LLGRID,Yes,10 min,No,255,16711680,0,1 deg,0,16777215,7,1,Yes,x"
+            << "Point05,xy,500,400,in, deg,54, 0.0000,N,39, 0.0000,E, grid,,,,N";
+        QTest::newRow("grid off, 4 points")
+            << "N-37-001.jpg" << QStringList{"--grid", "off", "--points", "4"} << "N-37-001"
+            << "IWH,Map Image Width/Height,1000,800" << "Point05,xy,,,in, deg,,,,,,, grid,,,,";
+        QTest::newRow("1:50K guessed: 4 points")
+            << QStringLiteral("N-37-001-Б.jpg") << QStringList{"--grid", "ll"} << QStringLiteral("N-37-001-Б")
+            << "LLGRID,Yes,1 min,No,255,16711680,0,5 min,0,16777215,7,1,Yes,x" << "Point05,xy,,,in, deg,,,,,,, grid,,,,";
+        QTest::newRow("margins given")
+            << "N-37-001.jpg" << QStringList{"--margins", "10,10,10"} << "N-37-001"
+            << "GRGRID,Yes,2 Km,No,16711680,255,2 Km,0,16777215,8,0,Yes,Yes,No,x"
+            << "Point05,xy,500,400,in, deg,55, 50.0000,N,36, 15.0000,E, grid,,,,N";
+    }
+
+    void guessedAndGivenOptions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, options);
+        QFETCH(QString, mapName);
+        QFETCH(QString, lastLine);
+        QFETCH(QString, point5);
+
+        const QString dir = folderWith({name});
+        const QString out = dir + "/maps";
+        QDir().mkpath(out);
+        const Outcome o = cli(QStringList{dir, "--out", out} + options);
+        QCOMPARE(o.code, 0);
+        QCOMPARE(o.err, QString());
+        QCOMPARE(o.out, QStringLiteral("Done 1 map-files\n"));
+        const QString base = name.left(name.indexOf('.'));
+        const QByteArray bytes = SheetImages::read(out + '/' + base + ".map");
+        QVERIFY(!bytes.isEmpty());
+        QStringList l;
+        for (const QByteArray &line : bytes.split('\n'))
+            l.append(line.endsWith('\r') ? QString::fromLatin1(line.chopped(1)) : QString::fromLatin1(line));
+        QCOMPARE(l.last(), QString()); // ends with a line end
+        l.removeLast();
+        // Cyrillic letters are single Windows-1251 bytes: compare the ASCII prefix only.
+        QCOMPARE(l.at(1).left(8), mapName.left(8));
+        QCOMPARE(l.at(1).size(), mapName.size());
+        QCOMPARE(l.last(), lastLine);
+        QCOMPARE(l.at(13), point5);
+        if (options.contains("--margins"))
+            QVERIFY(l.contains("MMPXY,1,100,80"));
+        QCOMPARE(QDir(dir).entryList({"*.map"}, QDir::Files), QStringList{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliCreate)
+#include "tst_cli_create.moc"

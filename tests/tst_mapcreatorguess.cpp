@@ -1,0 +1,140 @@
+#include "common/SheetImages.h"
+#include "tools/MapCreatorGuess.h"
+#include "tools/MapCreatorOptions.h"
+
+#include <QDir>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestMapCreatorGuess : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_tmp;
+    int m_case = 0;
+
+private slots:
+    void initTestCase() { QVERIFY(m_tmp.isValid()); }
+
+    void firstImage_data()
+    {
+        QTest::addColumn<QStringList>("files");   // a trailing "/" makes a folder
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("text file first") << QStringList{"N-37.jpg", "readme.txt"} << "N-37.jpg";
+        QTest::newRow("upper-case JPG does not match") << QStringList{"N-37-001.JPG"} << "";
+        QTest::newRow("empty folder") << QStringList{} << "";
+        QTest::newRow("lower-case tif does not match") << QStringList{"a.tif", "b.TIF"} << "b.TIF";
+        QTest::newRow("jpeg is not jpg") << QStringList{"a.jpeg", "b.bmp"} << "b.bmp";
+        QTest::newRow("hidden file left out") << QStringList{".a.jpg", "z.png"} << "z.png";
+        QTest::newRow("folder left out") << QStringList{"a.jpg/", "b.gif"} << "b.gif";
+        QTest::newRow("pattern is the whole name") << QStringList{"a.jpg.txt", "b.SID"} << "b.SID";
+        QTest::newRow("name order") << QStringList{"N-37-002.png", "N-37-001.png", "M-37.ECW"} << "M-37.ECW";
+        QTest::newRow("every pattern") << QStringList{"x.KAP", "x.CAP", "x.OZF"} << "x.CAP";
+    }
+
+    void firstImage()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, expected);
+        const QString dir = m_tmp.path() + QStringLiteral("/f%1").arg(++m_case);
+        QDir().mkpath(dir);
+        for (const QString &f : files) {
+            if (f.endsWith('/'))
+                QDir().mkpath(dir + '/' + f);
+            else
+                QVERIFY(SheetImages::write(dir + '/' + f, "x"));
+        }
+        QCOMPARE(MapCreatorGuess::getFirstImage(dir), expected);
+    }
+
+    void missingFolder()
+    {
+        QCOMPARE(MapCreatorGuess::getFirstImage(m_tmp.path() + "/nothing here"), QString());
+        QCOMPARE(MapCreatorGuess::getFirstImage(QString()), QString());
+    }
+
+    void byName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stored");   // "key=value" in the settings, or ""
+        QTest::addColumn<bool>("recognised");
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<int>("grid");
+        QTest::addColumn<QString>("points");
+        QTest::addColumn<QString>("askedKey");
+        QTest::addColumn<QString>("askedDefault");
+
+        // Start of every row: 1:200K, R-CC-LLL, no grid, 9 points (not a default anywhere).
+        QTest::newRow("1:50K Cyrillic") << QStringLiteral("N-37-001-А.jpg") << "" << true << "1:50K" << "R-CC-LLL"
+                                        << 1 << "4" << "points_1:50K" << "4";
+        QTest::newRow("1:50K stored points") << QStringLiteral("N-37-001-А.jpg") << "points_1:50K=5" << true
+                                             << "1:50K" << "R-CC-LLL" << 1 << "5" << "points_1:50K" << "4";
+        QTest::newRow("1:25K") << QStringLiteral("N-37-001-А-а.jpg") << "" << true << "1:25K" << "R-CC-LLL" << 1
+                               << "4" << "points_1:25K" << "4";
+        QTest::newRow("1:1M") << "N-37.jpg" << "" << true << "1:1M" << "R-CC-LLL" << 2 << "5" << "points_1:1M" << "5";
+        QTest::newRow("1:1M RCC-LLL") << "N37.png" << "" << true << "1:1M" << "RCC-LLL" << 2 << "5" << "points_1:1M"
+                                      << "5";
+        QTest::newRow("1:500K") << QStringLiteral("N-37-Б.gif") << "points_1:500K=4" << true << "1:500K"
+                                << "R-CC-LLL" << 2 << "4" << "points_1:500K" << "5";
+        QTest::newRow("1:100K RCC-LLL") << "N37-001.jpg" << "" << true << "1:100K" << "RCC-LLL" << 1 << "5"
+                                        << "points_1:100K" << "5";
+        QTest::newRow("southern 1:200K") << "sK-37-01.png" << "" << true << "1:200K" << "R-CC-LLL" << 1 << "5"
+                                         << "points_1:200K" << "5";
+        QTest::newRow("path is cut") << "/scans/N-37-001.jpg" << "" << true << "1:100K" << "R-CC-LLL" << 1 << "5"
+                                     << "points_1:100K" << "5";
+        QTest::newRow("not a sheet") << "readme.txt" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9" << ""
+                                     << "";
+        QTest::newRow("empty name") << "" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9" << "" << "";
+        QTest::newRow("row W not a letter") << "W-37-001.jpg" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9"
+                                            << "" << "";
+    }
+
+    void byName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stored);
+        QFETCH(bool, recognised);
+        QFETCH(QString, scale);
+        QFETCH(QString, mask);
+        QFETCH(int, grid);
+        QFETCH(QString, points);
+        QFETCH(QString, askedKey);
+        QFETCH(QString, askedDefault);
+
+        QMap<QString, QString> settings;
+        if (!stored.isEmpty())
+            settings.insert(stored.section('=', 0, 0), stored.section('=', 1));
+        QStringList asked;
+        auto reader = [&](const QString &key, const QString &def) {
+            asked.append(key + '|' + def);
+            return settings.value(key, def);
+        };
+
+        MapCreatorOptions o;
+        o.scaleText = "1:200K";
+        o.maskText = "R-CC-LLL";
+        o.gridMode = 0;
+        o.pointsText = "9";
+        QCOMPARE(MapCreatorGuess::setByImageName(name, o, reader), recognised);
+        QCOMPARE(o.scaleText, scale);
+        QCOMPARE(o.maskText, mask);
+        QCOMPARE(o.gridMode, grid);
+        QCOMPARE(o.pointsText, points);
+        QCOMPARE(asked, askedKey.isEmpty() ? QStringList{} : QStringList{askedKey + '|' + askedDefault});
+    }
+
+    void withoutSettingsUsesDefaults()
+    {
+        MapCreatorOptions o;
+        o.pointsText = "9";
+        QVERIFY(MapCreatorGuess::setByImageName(QStringLiteral("N-37-001-А.jpg"), o));
+        QCOMPARE(o.pointsText, QStringLiteral("4"));
+        QCOMPARE(o.scaleText, QStringLiteral("1:50K"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMapCreatorGuess)
+#include "tst_mapcreatorguess.moc"
