@@ -72,7 +72,7 @@ int CreateCommand::run(const QStringList &args)
     const QCommandLineOption skipOpt(QStringLiteral("skip-existing"));
     const QCommandLineOption onErrorOpt(QStringLiteral("on-error"), QString(), QStringLiteral("A"),
                                         QStringLiteral("continue"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption helpOpt(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     parser.addOptions({outOpt, scaleOpt, maskOpt, pointsOpt, gridOpt, marginsOpt, skipOpt, onErrorOpt, helpOpt});
 
     if (!parser.parse(args))
