@@ -1,0 +1,1047 @@
+#include "mapfile/MapFile.h"
+
+#include "mapfile/Windows1251.h"
+#include "mapfile/MapError.h"
+#include "mapfile/MessageObserver.h"
+#include "mapfile/Numeric.h"
+#include "mapfile/SheetFields.h"
+#include "mapfile/SheetGeometry.h"
+#include "mapfile/SheetText.h"
+#include "sheet/Global.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Thrown inside the line parser when a field is missing; the parser's step
+// trap drops it like any other failure of the step.
+struct MissingField
+{
+};
+
+// Runs one step of a trapped routine: a failure skips the rest of the step
+// and the routine goes on with the next one.
+template <class Step>
+void trapped(Step &&step) noexcept
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+// A text split at commas into at most `limit` parts, the last part holding
+// the rest of the text. An empty text has no parts.
+struct Fields
+{
+    std::array<QStringView, 12> part{};
+    int count = 0;
+
+    Fields(QStringView text, int limit)
+    {
+        if (text.isEmpty())
+            return;
+        qsizetype start = 0;
+        while (count < limit - 1) {
+            const qsizetype comma = text.indexOf(u',', start);
+            if (comma < 0)
+                break;
+            part[count++] = text.mid(start, comma - start);
+            start = comma + 1;
+        }
+        part[count++] = text.mid(start);
+    }
+
+    QStringView at(int i) const
+    {
+        if (i < 0 || i >= count)
+            throw MissingField();
+        return part[i];
+    }
+};
+
+double lenient(QStringView text)
+{
+    return Numeric::leadingNumber(text.toString());
+}
+
+double strict(QStringView text)
+{
+    double value = 0;
+    if (!Numeric::strictNumber(text.toString(), value))
+        throw MissingField();
+    return value;
+}
+
+qint16 strictInt16(QStringView text)
+{
+    return Numeric::toInt16(strict(text));
+}
+
+SheetFields sheetOf(const MapFile &map)
+{
+    SheetFields s;
+    s.iRow = map.iRow;
+    s.iCol = map.iCol;
+    s.iList = map.iList;
+    s.iList50 = map.iList50;
+    s.iList25 = map.iList25;
+    s.iScale = map.iScale;
+    s.bSouth = map.bSouth;
+    s.iY = map.iY;
+    return s;
+}
+
+// "####0": a whole number, halves to even, no leading zeros.
+QString wholeNumber(double value)
+{
+    const double r = Numeric::roundHalfEven(value);
+    return QString::number(qint64(r == 0 ? 0.0 : r));
+}
+
+QString pointTitle(int k)
+{
+    return QStringLiteral("Point") + Numeric::zeroPad(k, 2);
+}
+
+const char *const kTransverseMercator = "Transverse Mercator,PolyCal,No,AutoCalOnly,No,BSBUseWPX,No";
+
+QString outOfRange(int index, int count)
+{
+    return QStringLiteral("Subscript out of range: line %1 of a map document of %2 lines").arg(index).arg(count);
+}
+
+// --- the file system ----------------------------------------------------------
+
+std::filesystem::path toPath(const QString &name)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(name.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(name).toStdString());
+#endif
+}
+
+QString fromPath(const std::filesystem::path &path)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+QString errnoText(int error)
+{
+    return QString::fromStdString(std::generic_category().message(error));
+}
+
+// The file a name finally stands for: symbolic links followed, so that a
+// write through a link changes the file it points to and keeps the link.
+std::filesystem::path followLinks(std::filesystem::path path, const QString &shown)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(path, ec))
+            return path;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            throw MapError(QStringLiteral("Cannot write the map file \"%1\": %2")
+                               .arg(shown, QString::fromStdString(ec.message())));
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    throw MapError(QStringLiteral("Cannot write the map file \"%1\": too many levels of symbolic links").arg(shown));
+}
+
+// A temporary file beside the target; removed when the write does not finish.
+class TempFile
+{
+public:
+    TempFile(const std::filesystem::path &target, const QString &shown) : m_shown(shown)
+    {
+        const std::filesystem::path folder = target.parent_path();
+        const std::filesystem::path base = target.filename();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString suffix = QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+            std::filesystem::path candidate = folder / base;
+            candidate += toPath(suffix);
+#ifdef Q_OS_WIN
+            m_fd = _wopen(candidate.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+            // 0666 before the umask: a new map file gets the usual permissions.
+            m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+            if (m_fd >= 0) {
+                m_path = candidate;
+                return;
+            }
+            if (errno != EEXIST)
+                fail(errnoText(errno));
+        }
+        fail(QStringLiteral("no free name for a temporary file"));
+    }
+
+    ~TempFile()
+    {
+        if (m_fd >= 0)
+            closeFd();
+        if (!m_path.empty()) {
+            std::error_code ec;
+            std::filesystem::remove(m_path, ec);
+        }
+    }
+
+    TempFile(const TempFile &) = delete;
+    TempFile &operator=(const TempFile &) = delete;
+
+    void write(const QByteArray &bytes)
+    {
+        const char *data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const unsigned chunk = unsigned(std::min<qsizetype>(left, 1 << 30));
+#ifdef Q_OS_WIN
+            const int done = _write(m_fd, data, chunk);
+#else
+            const ssize_t done = ::write(m_fd, data, chunk);
+#endif
+            if (done < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(errnoText(errno));
+            }
+            if (done == 0)
+                fail(QStringLiteral("nothing could be written"));
+            data += done;
+            left -= done;
+        }
+    }
+
+    void sync()
+    {
+#ifdef Q_OS_WIN
+        if (_commit(m_fd) != 0)
+            fail(errnoText(errno));
+#else
+        if (::fsync(m_fd) != 0)
+            fail(errnoText(errno));
+#endif
+    }
+
+    void close()
+    {
+        if (closeFd() != 0)
+            fail(errnoText(errno));
+    }
+
+    // Gives the temporary file the permissions (and, where allowed, the owner)
+    // of the file it replaces.
+    void copyModeFrom(const std::filesystem::path &target)
+    {
+#ifdef Q_OS_WIN
+        Q_UNUSED(target);
+#else
+        struct stat st;
+        if (::stat(target.c_str(), &st) != 0)
+            return;
+        if (::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
+            // Only the owner or root may give a file away; a file of our own stays ours.
+        }
+        if (::fchmod(m_fd, st.st_mode & 07777) != 0)
+            fail(errnoText(errno));
+#endif
+    }
+
+    void replace(const std::filesystem::path &target, bool syncFolder)
+    {
+        std::error_code ec;
+        std::filesystem::rename(m_path, target, ec);
+        if (ec)
+            fail(QString::fromStdString(ec.message()));
+        m_path.clear();
+#ifndef Q_OS_WIN
+        if (syncFolder) {
+            const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+            const int dfd = ::open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+            if (dfd >= 0) {
+                (void)::fsync(dfd);
+                ::close(dfd);
+            }
+        }
+#else
+        Q_UNUSED(syncFolder);
+#endif
+    }
+
+private:
+    int closeFd()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+#ifdef Q_OS_WIN
+        return _close(fd);
+#else
+        return ::close(fd);
+#endif
+    }
+
+    [[noreturn]] void fail(const QString &reason) const
+    {
+        throw MapError(QStringLiteral("Cannot write the map file \"%1\": %2").arg(m_shown, reason));
+    }
+
+    QString m_shown;
+    std::filesystem::path m_path;
+    int m_fd = -1;
+};
+
+} // namespace
+
+// --- creation and reading ---------------------------------------------------------
+
+MapFile::MapFile(MessageObserver *observer) : Observer(observer)
+{
+}
+
+void MapFile::ResetPoints()
+{
+    m_pointCount = 0;
+    m_firstPointLine = 0;
+    m_lines.clear();
+    m_points.fill(MapPoint{});
+}
+
+void MapFile::ReadMap(const QString &name)
+{
+    const QString fileName = name.isEmpty() ? FileName : name;
+    if (fileName.isEmpty())
+        throw MapError(QStringLiteral("Cannot read the map file: no file name given"));
+    if (QFileInfo(fileName).isDir())
+        throw MapError(QStringLiteral("Cannot read the map file \"%1\": it is a folder").arg(fileName));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+    ReadBytes(bytes);
+}
+
+void MapFile::ReadMap(QIODevice &device)
+{
+    if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
+        throw MapError(QStringLiteral("Cannot read the map file: %1").arg(device.errorString()));
+    if (!device.isReadable())
+        throw MapError(QStringLiteral("Cannot read the map file: the device is not open for reading"));
+    ReadBytes(device.readAll());
+}
+
+void MapFile::ReadBytes(const QByteArray &bytes)
+{
+    ResetPoints();
+    m_eol = QByteArrayLiteral("\r\n");
+    bool eolSeen = false;
+
+    const char *data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    int counter = 0;
+    while (start < size) {
+        const void *found = std::memchr(data + start, '\n', size_t(size - start));
+        qsizetype end = found ? static_cast<const char *>(found) - data : size;
+        MapLine line;
+        if (found) {
+            if (end > start && data[end - 1] == '\r') {
+                line.eol = QByteArrayLiteral("\r\n");
+                --end;
+            } else {
+                line.eol = QByteArrayLiteral("\n");
+            }
+            if (!eolSeen) {
+                m_eol = line.eol;
+                eolSeen = true;
+            }
+        }
+        line.raw = QByteArray(data + start, end - start);
+        line.rawValid = true;
+        const QString text = Windows1251::decode(line.raw);
+        ++counter;
+        if (counter <= 7) {
+            line.Body = text;
+        } else {
+            const qsizetype comma = text.indexOf(u',');
+            if (comma >= 0) {
+                line.Title = text.left(comma);
+                line.Body = text.mid(comma + 1);
+            } else {
+                line.Body = text;
+            }
+        }
+        line.Tag = -1;
+        addParsedLine(std::move(line));
+        start = found ? static_cast<const char *>(found) - data + 1 : size;
+    }
+    SortPoints();
+}
+
+void MapFile::addParsedLine(MapLine line)
+{
+    const QString title = line.Title;
+    const QString body = line.Body;
+    ParseLine(line.Title, line.Body, int(m_lines.size()));
+    if (line.rawValid && (line.Title != title || line.Body != body)) {
+        line.rawValid = false;
+        line.raw.clear();
+    }
+    if (!line.rawValid)
+        line.eol = m_eol;
+    m_lines.append(std::move(line));
+}
+
+// --- editing -------------------------------------------------------------------------
+
+void MapFile::AddLine(const QString &Title, const QString &body, int idx)
+{
+    MapLine line;
+    line.Title = Title;
+    line.Body = body;
+    line.Tag = Numeric::toInt16(static_cast<long long>(idx));
+    addParsedLine(std::move(line));
+}
+
+void MapFile::SetLine(int num, const QString &Title, const QString &body, int idx, bool fParse)
+{
+    if (num < 0 || num >= m_lines.size())
+        throw MapError(outOfRange(num, int(m_lines.size())));
+    const qint16 tag = Numeric::toInt16(static_cast<long long>(idx));
+    QString title = Title;
+    QString text = body;
+    if (fParse)
+        ParseLine(title, text, num);
+    MapLine &line = m_lines[num];
+    line.Tag = tag;
+    if (line.rawValid && line.Title == title && line.Body == text)
+        return; // the same text: the line keeps its own bytes
+    line.Title = std::move(title);
+    line.Body = std::move(text);
+    line.raw.clear();
+    line.rawValid = false;
+    line.eol = m_eol;
+}
+
+void MapFile::RemovePath()
+{
+    if (m_lines.size() < 3)
+        return;
+    const QString path = m_lines.at(2).Body;
+    const qsizetype slash = path.lastIndexOf(u'\\');
+    if (slash >= 0)
+        SetLine(2, QString(), path.mid(slash + 1), -1, true);
+}
+
+void MapFile::SetCorner()
+{
+    // Every corner line must be in the document before anything changes: a
+    // missing MMPXY or MMPLL line would otherwise make another line the target.
+    for (int k = 1; k <= 4; ++k) {
+        const int xy = m_cornerXY[k].LineNo;
+        const int ll = m_cornerLL[k].LineNo;
+        if (xy <= 0 || xy >= m_lines.size() || m_lines.at(xy).Title.toUpper() != QLatin1String("MMPXY"))
+            throw MapError(QStringLiteral("The map has no corner marker line MMPXY %1").arg(k));
+        if (ll <= 0 || ll >= m_lines.size() || m_lines.at(ll).Title.toUpper() != QLatin1String("MMPLL"))
+            throw MapError(QStringLiteral("The map has no corner marker line MMPLL %1").arg(k));
+    }
+    SortPoints();
+    for (int k = 1; k <= 4; ++k) {
+        const MapPoint p = m_points[k];
+        SetLine(m_cornerXY[k].LineNo, QStringLiteral("MMPXY"),
+                QString::number(k) + u',' + QString::number(p.X) + u',' + QString::number(p.Y), -1, true);
+        SetLine(m_cornerLL[k].LineNo, QStringLiteral("MMPLL"),
+                QString::number(k) + u',' + FormatDD(p.Lon) + QStringLiteral(" , ") + FormatDD(p.Lat), -1, true);
+    }
+}
+
+// --- the line parser -------------------------------------------------------------------
+
+void MapFile::ParseLine(QString &Title, QString &body, int idx)
+{
+    const int L = idx + 1;
+    if (L == 1)
+        return;
+
+    if (L == 2) { // the map title line
+        trapped([&] {
+            const QString name = Global::cutExtension4(body);
+            if (!KeepReadLines)
+                body = name;
+            MapName = name;
+        });
+        trapped([&] {
+            iRow = Global::getRow(MapName);
+            if (iRow < 1 && Observer)
+                Observer->message(MapName + QStringLiteral(" Incorrect 1:1M map row in image name "),
+                                  QStringLiteral("Error"), MessageObserver::Icon::Critical);
+        });
+        trapped([&] {
+            iCol = Global::getColumn(MapName, Global::getMaskByName(Global::getNameNoExt(MapName)));
+            if ((iCol < 1 || iCol > 60) && Observer)
+                Observer->message(MapName + QStringLiteral(" Incorrect 1:1M map column number in image name ")
+                                      + QString::number(iCol),
+                                  QStringLiteral("Error"), MessageObserver::Icon::Critical);
+        });
+        trapped([&] { bSouth = Global::getHemisphere(MapName) == QLatin1String("S"); });
+        return;
+    }
+
+    if (L == 3) { // the image path line
+        trapped([&] {
+            const QString name = Global::getFileName(body);
+            if (!KeepReadLines)
+                body = name;
+            ImageName = name;
+        });
+        return;
+    }
+
+    if (L >= 4 && L <= 7)
+        return;
+    if (Title.isEmpty())
+        return;
+
+    const QString T = Title.toUpper();
+    if (T == QLatin1String("MMPNUM")) {
+        trapped([&] { MMPNUM = Numeric::toInt16(lenient(body)); });
+    } else if (T == QLatin1String("MM1B")) {
+        trapped([&] {
+            const double v = lenient(body);
+            if (std::fabs(v) <= double(std::numeric_limits<float>::max()))
+                MM1B = float(v);
+        });
+    } else if (T == QLatin1String("MMPXY")) {
+        const Fields f(body, 3);
+        qint16 n = 0;
+        trapped([&] { n = strictInt16(f.at(0)); });
+        if (n >= 1 && n <= 4) {
+            CornerXY &c = m_cornerXY[n];
+            trapped([&] { c.X = Numeric::toInt16(lenient(f.at(1))); });
+            trapped([&] { c.Y = Numeric::toInt16(lenient(f.at(2))); });
+            c.LineNo = idx;
+        }
+    } else if (T == QLatin1String("MMPLL")) {
+        const Fields f(body, 3);
+        qint16 n = 0;
+        trapped([&] { n = strictInt16(f.at(0)); });
+        if (n >= 1 && n <= 4) {
+            CornerLL &c = m_cornerLL[n];
+            trapped([&] { c.Lon = lenient(f.at(1)); });
+            trapped([&] { c.Lat = lenient(f.at(2)); });
+            c.LineNo = idx;
+        }
+    } else if (T == QLatin1String("MAP PROJECTION")) {
+        m_projLine = idx;
+        trapped([&] {
+            const Fields f(body, 7);
+            const bool other = f.at(0).toString().toUpper() != QLatin1String("TRANSVERSE MERCATOR");
+            // Only a map of a sheet of the international grid is ours to put
+            // into Transverse Mercator; a map made by another program keeps its projection.
+            const bool sheet = iRow >= 1 && iCol >= 1 && iCol <= 60;
+            m_projFixed = other && sheet && !KeepReadLines;
+            if (m_projFixed)
+                body = QLatin1String(kTransverseMercator);
+        });
+    } else if (T == QLatin1String("PROJECTION SETUP")) {
+        m_projSetupLine = idx;
+        if (m_projFixed && !KeepReadLines) {
+            trapped([&] {
+                body = QStringLiteral("0.000000000,") + getCMeridian() + QStringLiteral(" , 1.000000000, ")
+                    + Numeric::zeroPad(getZone(), 2) + QStringLiteral("500000.00, 0.00,,,,,");
+            });
+        }
+    } else if (T.startsWith(QLatin1String("POINT"))) {
+        qint16 n = 0;
+        trapped([&] { n = strictInt16(QStringView(Title).right(2)); });
+        if (n < 1 || n > 9)
+            return; // Point10..Point30 are kept but carry nothing we use
+        MapPoint &p = m_points[n];
+        p.LineNo = idx;
+        if (m_firstPointLine == 0)
+            m_firstPointLine = idx;
+        const Fields f(body, 12);
+        const bool noPixel = f.count < 2 || f.part[1].trimmed().isEmpty()
+            || (f.count > 3 && f.part[3].toString().toLower() == QLatin1String("ex"));
+        if (noPixel) {
+            p.X = -1;
+            p.Y = -1;
+            return;
+        }
+        trapped([&] { p.X = Numeric::toInt16(lenient(f.at(1))); });
+        trapped([&] { p.Y = Numeric::toInt16(lenient(f.at(2))); });
+        trapped([&] {
+            double lat = lenient(f.at(5));
+            lat += lenient(f.at(6)) / 60;
+            if (f.count > 7 && f.part[7] == u"S")
+                lat = -lat;
+            p.Lat = lat;
+        });
+        trapped([&] {
+            double lon = strict(f.at(8));
+            lon += lenient(f.at(9)) / 60;
+            if (f.count > 10 && f.part[10] == u"W")
+                lon = -lon;
+            p.Lon = lon;
+        });
+        if (n > m_pointCount)
+            m_pointCount = n;
+    }
+}
+
+// --- writing ---------------------------------------------------------------------------
+
+QString MapFile::lineText(int i) const
+{
+    if (i < 0 || i >= m_lines.size())
+        throw MapError(outOfRange(i, int(m_lines.size())));
+    const MapLine &line = m_lines.at(i);
+    if (line.Title.isEmpty())
+        return line.Body;
+    if (line.Body.isEmpty())
+        return line.Title;
+    return line.Title + u',' + line.Body;
+}
+
+QByteArray MapFile::ToBytes() const
+{
+    QByteArray out;
+    qsizetype total = 0;
+    for (const MapLine &line : m_lines)
+        total += (line.rawValid ? line.raw.size() : line.Title.size() + line.Body.size() + 1) + 2;
+    out.reserve(total);
+
+    const qsizetype last = m_lines.size() - 1;
+    for (qsizetype i = 0; i <= last; ++i) {
+        const MapLine &line = m_lines.at(i);
+        if (line.rawValid) {
+            out.append(line.raw);
+            // A last line without a line end gets one when it is no longer last.
+            out.append(line.eol.isEmpty() && i != last ? m_eol : line.eol);
+            continue;
+        }
+        const QString text = lineText(int(i));
+        const qsizetype bad = Windows1251::encode(text, out);
+        if (bad >= 0) {
+            const QChar ch = text.at(bad);
+            throw MapError(QStringLiteral("Line %1 of the map file holds the character \"%2\" (U+%3), which cannot be "
+                                          "written in the Windows-1251 code page")
+                               .arg(i)
+                               .arg(ch)
+                               .arg(ch.unicode(), 4, 16, QLatin1Char('0')));
+        }
+        if (text.contains(u'\n'))
+            throw MapError(QStringLiteral("Line %1 of the map file holds a line break and cannot be written").arg(i));
+        out.append(m_eol);
+    }
+    return out;
+}
+
+void MapFile::WriteMap(const QString &name, bool syncToDisk) const
+{
+    const QString shown = name.isEmpty() ? FileName : name;
+    if (shown.isEmpty())
+        throw MapError(QStringLiteral("Cannot write the map file: no file name given"));
+
+    // Everything is encoded before the file system is touched: a line that
+    // cannot be written leaves the old file as it was.
+    const QByteArray bytes = ToBytes();
+
+    const std::filesystem::path target = followLinks(toPath(shown), shown);
+    const QFileInfo info(fromPath(target));
+    bool exists = false;
+    if (info.exists()) {
+        if (info.isDir())
+            throw MapError(QStringLiteral("Cannot write the map file \"%1\": it is a folder").arg(shown));
+        // The rename below would replace a read-only file; it must be refused
+        // here (and for root as well, who may write anything).
+        const QFileDevice::Permissions perms = info.permissions();
+        const bool anyWrite = perms & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+        if (!anyWrite || !info.isWritable())
+            throw MapError(QStringLiteral("Cannot write the map file \"%1\": the file is read-only").arg(shown));
+        exists = true;
+    }
+
+    TempFile temp(target, shown);
+    temp.write(bytes);
+    if (exists)
+        temp.copyModeFrom(target);
+    if (syncToDisk)
+        temp.sync();
+    temp.close();
+    temp.replace(target, syncToDisk);
+}
+
+// --- views -----------------------------------------------------------------------------
+
+const MapPoint &MapFile::point(int k) const
+{
+    if (k < 1 || k > 9)
+        throw MapError(QStringLiteral("Subscript out of range: point %1").arg(k));
+    return m_points[k];
+}
+
+const CornerXY &MapFile::cornerXY(int n) const
+{
+    if (n < 1 || n > 4)
+        throw MapError(QStringLiteral("Subscript out of range: corner %1").arg(n));
+    return m_cornerXY[n];
+}
+
+const CornerLL &MapFile::cornerLL(int n) const
+{
+    if (n < 1 || n > 4)
+        throw MapError(QStringLiteral("Subscript out of range: corner %1").arg(n));
+    return m_cornerLL[n];
+}
+
+bool MapFile::hasHeader() const
+{
+    return !m_lines.isEmpty() && lineText(0).startsWith(QLatin1String("OziExplorer Map Data File"));
+}
+
+// --- calibration points ----------------------------------------------------------------
+
+double MapFile::GetPoint(int iPN, const QString &strType) const
+{
+    const MapPoint &p = point(iPN);
+    const QString t = strType.toUpper();
+    if (t == QLatin1String("LAT"))
+        return p.Lat;
+    if (t == QLatin1String("LON"))
+        return p.Lon;
+    if (t == QLatin1String("Y"))
+        return p.Y;
+    if (t == QLatin1String("X"))
+        return p.X;
+    return 0;
+}
+
+double MapFile::CreatePoint(int k, const QString &strType) const
+{
+    const QString t = strType.toUpper();
+    if (t == QLatin1String("LAT"))
+        return SheetGeometry::latitude(sheetOf(*this), k);
+    if (t == QLatin1String("LON"))
+        return SheetGeometry::longitude(sheetOf(*this), k);
+    const bool stored = m_pointCount >= 4;
+    if (t == QLatin1String("Y")) {
+        const double H = iY;
+        const double top = dMTop;
+        const double bottom = dMBottom;
+        const auto n = [this](int p) { return GetPoint(p, QStringLiteral("Y")); };
+        switch (k) {
+        case 1:
+        case 2:
+            return std::floor(H * top);
+        case 3:
+        case 4:
+            return std::floor((1 - bottom) * H);
+        case 6:
+            return stored ? (n(2) + n(1)) / 2 : std::floor(H * top);
+        case 9:
+            return stored ? (n(4) + n(3)) / 2 : std::floor((1 - bottom) * H);
+        case 5:
+        case 7:
+        case 8:
+            if (!stored)
+                return std::floor((1 - top - bottom) * H / 2 + H * top);
+            if (k == 5)
+                return (n(2) + n(1) + n(4) + n(3)) / 4;
+            if (k == 7)
+                return (n(4) + n(1)) / 2;
+            return (n(3) + n(2)) / 2;
+        default:
+            return 0;
+        }
+    }
+    if (t == QLatin1String("X")) {
+        const double W = iX;
+        const double side = dMSide;
+        const auto n = [this](int p) { return GetPoint(p, QStringLiteral("X")); };
+        switch (k) {
+        case 1:
+        case 4:
+            return std::floor(W * side);
+        case 2:
+        case 3:
+            return std::floor((1 - side) * W);
+        case 7:
+            return stored ? (n(4) + n(1)) / 2 : std::floor(W * side);
+        case 8:
+            return stored ? (n(3) + n(2)) / 2 : std::floor((1 - side) * W);
+        case 5:
+        case 6:
+        case 9:
+            if (!stored)
+                return std::floor(W / 2);
+            if (k == 6)
+                return (n(2) + n(1)) / 2;
+            if (k == 5)
+                return (n(2) + n(1) + n(4) + n(3)) / 4;
+            return (n(3) + n(4)) / 2;
+        default:
+            return 0;
+        }
+    }
+    return 0;
+}
+
+void MapFile::SwapPoints(int a, int b)
+{
+    const int lineA = m_points[a].LineNo;
+    const int lineB = m_points[b].LineNo;
+    std::swap(m_points[a], m_points[b]);
+    m_points[a].LineNo = lineA;
+    m_points[b].LineNo = lineB;
+}
+
+void MapFile::CopyPoint(int target, const MapPoint &source)
+{
+    const int line = m_points[target].LineNo;
+    m_points[target] = source;
+    m_points[target].LineNo = line;
+}
+
+void MapFile::SortPoints()
+{
+    if (m_pointCount < 4)
+        return;
+
+    struct Entry
+    {
+        qint32 x = 0;
+        qint32 y = 0;
+        float key = 0;
+        int slot = 0;
+    };
+    std::array<Entry, 11> e{};
+    int n = 0;
+    qint32 maxX = 0, minX = 9000, maxY = 0, minY = 9000;
+    for (int i = 1; i <= m_pointCount && i <= 9; ++i) {
+        const qint32 x = m_points[i].X;
+        const qint32 y = m_points[i].Y;
+        if (x >= 0 && y >= 0) {
+            e[n] = Entry{x, y, 0, i};
+            maxY = std::max(maxY, y);
+            minY = std::min(minY, y);
+            maxX = std::max(maxX, x);
+            minX = std::min(minX, x);
+            ++n;
+        }
+    }
+    // Fewer than four points with a pixel position: no corners to name.
+    if (n < 4)
+        return;
+
+    const qint32 cx = qint32(Numeric::roundHalfEven((double(maxX) + double(minX)) / 2));
+    const float cy = float((double(maxY) + double(minY)) / 2);
+    for (int i = 0; i < n; ++i) {
+        const double dx = double(e[i].x - cx);
+        const double dy = double(e[i].y) - double(cy);
+        e[i].key = float(dx * dx + dy * dy);
+    }
+    // The four points farthest from the centre first (equal keys keep their order).
+    for (bool swapped = true; swapped;) {
+        swapped = false;
+        for (int i = 0; i + 1 < n; ++i) {
+            if (e[i].key < e[i + 1].key) {
+                std::swap(e[i], e[i + 1]);
+                swapped = true;
+            }
+        }
+    }
+    // The corners by their distance from the image origin.
+    for (int i = 0; i < 4; ++i)
+        e[i].key = float(double(e[i].x) * e[i].x + double(e[i].y) * e[i].y);
+    for (bool swapped = true; swapped;) {
+        swapped = false;
+        for (int i = 0; i < 3; ++i) {
+            if (e[i].key > e[i + 1].key) {
+                std::swap(e[i], e[i + 1]);
+                swapped = true;
+            }
+        }
+    }
+    const int nw = e[0].slot;
+    const int ne = e[1].y < e[2].y ? e[1].slot : e[2].slot;
+    const int sw = e[1].y < e[2].y ? e[2].slot : e[1].slot;
+    const int se = e[3].slot;
+    const std::array<int, 4> corner{nw, ne, se, sw};
+
+    // Corners into slots 1..4 (NW, NE, SE, SW); the points they push out of
+    // slots 1..4 go, in slot order, into the slots the corners leave (corner
+    // slots above 4, in the order NW, NE, SE, SW). Nothing is lost or doubled.
+    const std::array<MapPoint, 10> before = m_points;
+    std::array<int, 4> freed{};
+    int freedCount = 0;
+    for (int c : corner) {
+        if (c > 4)
+            freed[freedCount++] = c;
+    }
+    int next = 0;
+    for (int s = 1; s <= 4; ++s) {
+        const bool isCorner = std::find(corner.begin(), corner.end(), s) != corner.end();
+        if (!isCorner && next < freedCount)
+            CopyPoint(freed[next++], before[s]);
+    }
+    for (int k = 0; k < 4; ++k)
+        CopyPoint(k + 1, before[corner[k]]);
+
+    // Inner points into the slots of the sheet points they stand for.
+    for (int i = 5; i <= n && i <= 9; ++i) {
+        for (int j = 5; j <= 9; ++j) {
+            if (i == j)
+                continue;
+            trapped([&] {
+                const bool sameLat = CreatePoint(j, QStringLiteral("lat")) == GetPoint(i, QStringLiteral("lat"));
+                const bool sameLon = CreatePoint(j, QStringLiteral("lon")) == GetPoint(i, QStringLiteral("lon"));
+                if (sameLat && sameLon)
+                    SwapPoints(i, j);
+            });
+        }
+    }
+}
+
+// --- texts: the sheet helpers do the work -------------------------------------------------
+
+QString MapFile::Lat2Str(double lat) const
+{
+    return SheetText::lat(lat);
+}
+
+QString MapFile::Lon2Str(double lon) const
+{
+    return SheetText::lon(lon);
+}
+
+QString MapFile::getCMeridian() const
+{
+    return SheetText::centralMeridian(sheetOf(*this));
+}
+
+QString MapFile::DD2Str(double d) const
+{
+    return SheetText::dd(d);
+}
+
+double MapFile::getScaleMP() const
+{
+    return SheetText::scaleMP(sheetOf(*this));
+}
+
+QString MapFile::getMapName() const
+{
+    return SheetText::mapName(sheetOf(*this));
+}
+
+qint16 MapFile::getZone() const
+{
+    return SheetText::zone(sheetOf(*this));
+}
+
+QString MapFile::FormatDD(double value) const
+{
+    return SheetText::formatDD(value);
+}
+
+// --- new files and point lines ------------------------------------------------------------
+
+void MapFile::CreateNew(const QString &ImgFile)
+{
+    ResetPoints();
+    m_eol = QByteArrayLiteral("\r\n");
+    const QString empty;
+    AddLine(empty, QStringLiteral("OziExplorer Map Data File Version 2.2"), -1);
+    AddLine(empty, getMapName(), -1);
+    AddLine(empty, ImgFile, -1);
+    AddLine(empty, QStringLiteral("1 ,Map Code,"), -1);
+    AddLine(empty, QStringLiteral("Pulkovo 1942 (1),WGS 84,   0.0000,   0.0000,WGS 84"), -1);
+    AddLine(empty, QStringLiteral("Reserved 1"), -1);
+    AddLine(empty, QStringLiteral("Reserved 2"), -1);
+    AddLine(empty, QStringLiteral("Magnetic Variation, , , E"), -1);
+    AddLine(empty, QStringLiteral("Map Projection,") + QLatin1String(kTransverseMercator), -1);
+    for (int n = 1; n <= 30; ++n)
+        AddLine(pointTitle(n), QStringLiteral("xy,,,in, deg,,,,,,, grid,,,,"), -1);
+    AddLine(QStringLiteral("Projection Setup"),
+            QStringLiteral("0.000000000,") + getCMeridian() + QStringLiteral(" , 1.000000000, ")
+                + Numeric::zeroPad(getZone(), 2) + QStringLiteral("500000.00, 0.00,,,,,"),
+            -1);
+    AddLine(QStringLiteral("Map Feature = MF ; Map Comment = MC These follow if they exist"), empty, -1);
+    AddLine(QStringLiteral("Track File = TF These follow if they exist"), empty, -1);
+    AddLine(QStringLiteral("Moving Map Parameters = MM? These follow if they exist"), empty, -1);
+    AddLine(QStringLiteral("MM0"), QStringLiteral("Yes"), -1);
+    AddLine(QStringLiteral("MMPNUM"), QStringLiteral("4"), -1);
+    const QString w = QString::number(iX);
+    const QString h = QString::number(iY);
+    AddLine(QStringLiteral("MMPXY"), QStringLiteral("1,0,0"), -1);
+    AddLine(QStringLiteral("MMPXY"), QStringLiteral("2,") + w + QStringLiteral(",0"), -1);
+    AddLine(QStringLiteral("MMPXY"), QStringLiteral("3,0,") + h, -1);
+    AddLine(QStringLiteral("MMPXY"), QStringLiteral("4,") + w + u',' + h, -1);
+    for (int k = 1; k <= 4; ++k)
+        AddLine(QStringLiteral("MMPLL"), QString::number(k) + u',' + DD2Str(0) + u',' + DD2Str(0), -1);
+    AddLine(QStringLiteral("MM1B"), DD2Str(getScaleMP()), -1);
+    AddLine(QStringLiteral("MOP"), QStringLiteral("Map Open Position,0,0"), -1);
+    AddLine(QStringLiteral("IWH"), QStringLiteral("Map Image Width/Height,") + w + u',' + h, -1);
+}
+
+int MapFile::SetPoint(int k, bool fCanCreateNew)
+{
+    if (k < 1 || k > 9)
+        throw MapError(QStringLiteral("Subscript out of range: point %1").arg(k));
+    // Point k's line is found by its offset from the first point line; it
+    // must really be that point's line, or another line would be overwritten.
+    if (m_firstPointLine == 0)
+        throw MapError(QStringLiteral("The map has no point lines: Point%1 cannot be written").arg(Numeric::zeroPad(k, 2)));
+    const int target = m_firstPointLine + k - 1;
+    const QString title = pointTitle(k);
+    if (target >= m_lines.size() || m_lines.at(target).Title.toUpper() != title.toUpper())
+        throw MapError(QStringLiteral("The map has no line %1 where it is expected (line %2)").arg(title).arg(target));
+
+    double X = 0, Y = 0, Lat = 0, Lon = 0;
+    int tag = -1;
+    if (GetPoint(k, QStringLiteral("lat")) != 0 || GetPoint(k, QStringLiteral("lon")) != 0) {
+        X = GetPoint(k, QStringLiteral("X"));
+        Y = GetPoint(k, QStringLiteral("Y"));
+        Lat = GetPoint(k, QStringLiteral("Lat"));
+        Lon = GetPoint(k, QStringLiteral("Lon"));
+        tag = 0;
+    } else if (fCanCreateNew) {
+        X = CreatePoint(k, QStringLiteral("X"));
+        Y = CreatePoint(k, QStringLiteral("Y"));
+        Lat = CreatePoint(k, QStringLiteral("Lat"));
+        Lon = CreatePoint(k, QStringLiteral("Lon"));
+    } else {
+        return k;
+    }
+    const QString body = QStringLiteral("xy,") + wholeNumber(X) + u',' + wholeNumber(Y) + QStringLiteral(",in, deg,")
+        + Lat2Str(Lat) + u',' + Lon2Str(Lon) + QStringLiteral(", grid,,,,N");
+    SetLine(target, title, body, tag, true);
+    return k + 1;
+}
