@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <limits>
 
 namespace {
 
