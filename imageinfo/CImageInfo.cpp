@@ -185,6 +185,9 @@ bool CImageInfo::ReadImageInfo(const QString &fileName)
         return false;
     }
 
+    // The size saves a read that only finds the end of a short file; a file
+    // whose size is not known (0) is read up to its end.
+    const qint64 fileSize = file.size();
     QByteArray data;
     bool complete = false;
     int target = kFirstRead;
@@ -192,10 +195,11 @@ bool CImageInfo::ReadImageInfo(const QString &fileName)
     for (;;) {
         // Read up to `target` bytes (or to the end of the file).
         const qsizetype have = data.size();
-        data.resize(target);
+        const qsizetype want = fileSize > 0 ? qMin<qint64>(target, fileSize) : target;
+        data.resize(want);
         qsizetype got = have;
-        while (got < target) {
-            const qint64 n = file.read(data.data() + got, target - got);
+        while (got < want) {
+            const qint64 n = file.read(data.data() + got, want - got);
             if (n < 0) {
                 m_error = QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
                 return false;
@@ -207,7 +211,7 @@ bool CImageInfo::ReadImageInfo(const QString &fileName)
             got += n;
         }
         data.resize(got);
-        if (got >= kBufferSize)
+        if (got >= kBufferSize || (fileSize > 0 && got >= fileSize))
             complete = true;
 
         Bytes b(data, complete);
