@@ -1,0 +1,161 @@
+// quillmark-cli corners | list | strip-paths: arguments, exit codes, output.
+
+#include "common/MapFolderFixture.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace MapFolderFixture;
+
+namespace {
+
+// gk5-pul42.map with a spoiled corner line and a directory in its image path,
+// so that both rewriting tools change it.
+QByteArray workableMap()
+{
+    QByteArray bytes = toCrLf(readAll(fixturePath(QStringLiteral("gk5-pul42.map"))));
+    bytes = replaceLine(bytes, 2, "C:\\maps\\gk5-pul42.jpg");
+    return replaceLine(bytes, 46, "MMPXY,2,7,7");
+}
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome runCli(const QStringList &args)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("QUILLMARK_CLI"), args);
+    Outcome o;
+    if (!p.waitForFinished(60000))
+        return o;
+    o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    o.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return o;
+}
+
+} // namespace
+
+class TestCliUtilities : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void runs_data();
+    void runs();
+    void usage_data();
+    void usage();
+};
+
+void TestCliUtilities::initTestCase()
+{
+    QVERIFY2(QFileInfo::exists(qEnvironmentVariable("QUILLMARK_CLI")), "QUILLMARK_CLI is not set");
+}
+
+void TestCliUtilities::runs_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("badFirst");     // a.map is not a map file
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("done");      // the line on stdout
+    QTest::addColumn<bool>("bChanged");     // b.map rewritten
+    QTest::addColumn<bool>("listWritten");
+
+    QTest::newRow("corners") << "corners" << QStringList() << false << 0 << "Done 2 map-files" << true << false;
+    QTest::newRow("corners, bad file, continue") << "corners" << QStringList() << true << 1 << "Done 2 map-files" << true << false;
+    QTest::newRow("corners, bad file, --on-error continue")
+        << "corners" << QStringList{"--on-error", "continue"} << true << 1 << "Done 2 map-files" << true << false;
+    QTest::newRow("corners, bad file, --on-error stop")
+        << "corners" << QStringList{"--on-error", "stop"} << true << 1 << "Done 0 map-files" << false << false;
+    QTest::newRow("corners, bad file, --on-error=stop")
+        << "corners" << QStringList{"--on-error=stop"} << true << 1 << "Done 0 map-files" << false << false;
+    QTest::newRow("list") << "list" << QStringList() << false << 0 << "Done 2 map-files" << false << true;
+    QTest::newRow("list, bad file") << "list" << QStringList() << true << 1 << "Done 1 map-files" << false << true;
+    QTest::newRow("list, bad file, stop") << "list" << QStringList{"--on-error", "stop"} << true << 1 << "" << false << false;
+    QTest::newRow("strip-paths") << "strip-paths" << QStringList() << false << 0 << "Done 2 map-files" << true << false;
+    QTest::newRow("strip-paths, bad file") << "strip-paths" << QStringList() << true << 1 << "Done 1 map-files" << true << false;
+    QTest::newRow("strip-paths, bad file, stop")
+        << "strip-paths" << QStringList{"--on-error", "stop"} << true << 1 << "Done 0 map-files" << false << false;
+}
+
+void TestCliUtilities::runs()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, options);
+    QFETCH(bool, badFirst);
+    QFETCH(int, exitCode);
+    QFETCH(QString, done);
+    QFETCH(bool, bChanged);
+    QFETCH(bool, listWritten);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray map = workableMap();
+    if (badFirst)
+        copyFixture(dir.path(), QStringLiteral("noheader.map"), QStringLiteral("a.map"));
+    else
+        QVERIFY(writeAll(dir.filePath(QStringLiteral("a.map")), map));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("b.map")), map));
+
+    const Outcome o = runCli(QStringList{command, dir.path()} + options);
+    QCOMPARE(o.exitCode, exitCode);
+    if (done.isEmpty())
+        QVERIFY(!o.out.contains(QLatin1String("Done ")));
+    else
+        QVERIFY2(o.out.split(QLatin1Char('\n')).contains(done), qPrintable(o.out));
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("b.map"))) != map, bChanged);
+    QCOMPARE(QFileInfo::exists(dir.filePath(QStringLiteral("_MapList.csv"))), listWritten);
+    if (badFirst) {
+        QVERIFY2(o.err.contains(QLatin1String("Error: ")) && o.err.contains(QLatin1String("a.map")), qPrintable(o.err));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("a.map"))), readAll(fixturePath(QStringLiteral("noheader.map"))));
+    }
+}
+
+void TestCliUtilities::usage_data()
+{
+    QTest::addColumn<QStringList>("args"); // "%DIR%" stands for an existing folder
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stderrHas");
+    QTest::newRow("corners, missing folder") << QStringList{"corners", "%DIR%/nowhere"} << 2 << "is not exist";
+    QTest::newRow("list, missing folder") << QStringList{"list", "%DIR%/nowhere"} << 2 << "is not exist";
+    QTest::newRow("strip-paths, missing folder") << QStringList{"strip-paths", "%DIR%/nowhere"} << 2 << "is not exist";
+    QTest::newRow("no folder") << QStringList{"corners"} << 2 << "MAPS_DIR";
+    QTest::newRow("two folders") << QStringList{"list", "%DIR%", "%DIR%"} << 2 << "MAPS_DIR";
+    QTest::newRow("bad --on-error value") << QStringList{"corners", "%DIR%", "--on-error", "maybe"} << 2 << "--on-error";
+    QTest::newRow("--on-error without value") << QStringList{"strip-paths", "%DIR%", "--on-error"} << 2 << "--on-error";
+    QTest::newRow("unknown option") << QStringList{"list", "--fast", "%DIR%"} << 2 << "--fast";
+    QTest::newRow("help") << QStringList{"corners", "--help"} << 0 << "";
+    QTest::newRow("empty folder") << QStringList{"strip-paths", "%DIR%"} << 0 << "";
+}
+
+void TestCliUtilities::usage()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stderrHas);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (QString &a : args)
+        a.replace(QLatin1String("%DIR%"), dir.path());
+    const Outcome o = runCli(args);
+    QCOMPARE(o.exitCode, exitCode);
+    if (!stderrHas.isEmpty())
+        QVERIFY2(o.err.contains(stderrHas), qPrintable(o.err));
+    else
+        QVERIFY2(o.err.isEmpty(), qPrintable(o.err));
+    if (args.contains(QLatin1String("--help")))
+        QVERIFY(o.out.startsWith(QLatin1String("Usage: ")));
+    // Nothing is written on a usage error.
+    if (exitCode == 2)
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestCliUtilities)
+#include "tst_cli_utilities.moc"
