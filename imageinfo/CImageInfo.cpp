@@ -79,29 +79,28 @@ Header parse(Bytes &b)
         h.type = CImageInfo::Png;
         const int c = b[25];
         const int d = b[24];
-        int factor = 0;
+        int depth = 0;
         switch (c) {
-        case 0:
-            factor = 1;
+        case 0: // greyscale
+            depth = d;
             break;
-        case 2:
-            factor = 3;
+        case 2: // truecolour
+            depth = d * 3;
             break;
-        case 3:
-            factor = 0; // indexed: always 8
+        case 3: // indexed: 8 whatever the bit depth
+            depth = 8;
             break;
-        case 4:
-            factor = 2;
+        case 4: // greyscale with alpha
+            depth = d * 2;
             break;
-        case 6:
-            factor = 4;
+        case 6: // truecolour with alpha
+            depth = d * 4;
             break;
         default:
             h.type = CImageInfo::Unknown;
             break;
         }
         if (h.type == CImageInfo::Png) {
-            const int depth = c == 3 ? 8 : d * factor;
             if (depth > 255) {
                 h.error = QStringLiteral("PNG colour depth overflow: bit depth %1 with colour type %2 "
                                          "does not fit in 8 bits")
