@@ -93,6 +93,7 @@ private slots:
     void emptyFolder_data();
     void emptyFolder();
     void missingFolder();
+    void shuffledPointsOfANewMap_data();
     void shuffledPointsOfANewMap();
     void generatedSheetCornersAreItsExtremePoints();
     void wholeRealFolder();
@@ -373,8 +374,39 @@ void TestCornerMarkers::missingFolder()
     QVERIFY(obs.statuses.isEmpty());
 }
 
+void TestCornerMarkers::shuffledPointsOfANewMap_data()
+{
+    // Point-line fields (degrees, minutes, hemisphere) of the north and south
+    // edges and of the west and east edges, and the MMPLL texts they must give.
+    QTest::addColumn<QString>("north");
+    QTest::addColumn<QString>("south");
+    QTest::addColumn<QString>("west");
+    QTest::addColumn<QString>("east");
+    QTest::addColumn<QByteArray>("northText");
+    QTest::addColumn<QByteArray>("southText");
+    QTest::addColumn<QByteArray>("westText");
+    QTest::addColumn<QByteArray>("eastText");
+    QTest::newRow("east of Greenwich")
+        << "56, 0.0000,N" << "55, 0.0000,N" << "37, 0.0000,E" << "37,30.0000,E"
+        << QByteArray("56.000000") << QByteArray("55.000000") << QByteArray("37.000000") << QByteArray("37.500000");
+    QTest::newRow("across Greenwich: the minus sign of -0.5")
+        << "51,45.0000,N" << "51,30.0000,N" << "0,30.0000,W" << "0,30.0000,E"
+        << QByteArray("51.750000") << QByteArray("51.500000") << QByteArray("-0.500000") << QByteArray("0.500000");
+    QTest::newRow("south and west")
+        << "0,15.0000,S" << "1, 0.0000,S" << "70,45.0000,W" << "70, 0.0000,W"
+        << QByteArray("-0.250000") << QByteArray("-1.000000") << QByteArray("-70.750000") << QByteArray("-70.000000");
+}
+
 void TestCornerMarkers::shuffledPointsOfANewMap()
 {
+    QFETCH(QString, north);
+    QFETCH(QString, south);
+    QFETCH(QString, west);
+    QFETCH(QString, east);
+    QFETCH(QByteArray, northText);
+    QFETCH(QByteArray, southText);
+    QFETCH(QByteArray, westText);
+    QFETCH(QByteArray, eastText);
     // A new map whose four points are stored SE, NW, SW, NE in slots 1..4.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -390,10 +422,14 @@ void TestCornerMarkers::shuffledPointsOfANewMap()
         map.CreateNew(QStringLiteral("D:\\scan\\N-37-001.jpg"));
         const int first = map.firstPointLine();
         QCOMPARE(first, 9);
-        map.SetLine(first + 0, QStringLiteral("Point01"), QStringLiteral("xy,900,700,in, deg,55, 0.0000,N,37,30.0000,E, grid,,,,N"), -1, true);
-        map.SetLine(first + 1, QStringLiteral("Point02"), QStringLiteral("xy,100,50,in, deg,56, 0.0000,N,37, 0.0000,E, grid,,,,N"), -1, true);
-        map.SetLine(first + 2, QStringLiteral("Point03"), QStringLiteral("xy,100,700,in, deg,55, 0.0000,N,37, 0.0000,E, grid,,,,N"), -1, true);
-        map.SetLine(first + 3, QStringLiteral("Point04"), QStringLiteral("xy,900,50,in, deg,56, 0.0000,N,37,30.0000,E, grid,,,,N"), -1, true);
+        auto body = [](const char *xy, const QString &lat, const QString &lon) {
+            return QStringLiteral("xy,") + QLatin1String(xy) + QStringLiteral(",in, deg,") + lat + QLatin1Char(',') + lon
+                + QStringLiteral(", grid,,,,N");
+        };
+        map.SetLine(first + 0, QStringLiteral("Point01"), body("900,700", south, east), -1, true);
+        map.SetLine(first + 1, QStringLiteral("Point02"), body("100,50", north, west), -1, true);
+        map.SetLine(first + 2, QStringLiteral("Point03"), body("100,700", south, west), -1, true);
+        map.SetLine(first + 3, QStringLiteral("Point04"), body("900,50", north, east), -1, true);
         map.WriteMap(path, false);
     }
     const QByteArray before = readAll(path);
@@ -407,10 +443,10 @@ void TestCornerMarkers::shuffledPointsOfANewMap()
         {46, "MMPXY,2,900,50"},
         {47, "MMPXY,3,900,700"},
         {48, "MMPXY,4,100,700"},
-        {49, "MMPLL,1,37.000000 , 56.000000"},
-        {50, "MMPLL,2,37.500000 , 56.000000"},
-        {51, "MMPLL,3,37.500000 , 55.000000"},
-        {52, "MMPLL,4,37.000000 , 55.000000"},
+        {49, "MMPLL,1," + westText + " , " + northText},
+        {50, "MMPLL,2," + eastText + " , " + northText},
+        {51, "MMPLL,3," + eastText + " , " + southText},
+        {52, "MMPLL,4," + westText + " , " + southText},
     };
     const QList<QByteArray> oldLines = linesWithEnds(before);
     const QList<QByteArray> newLines = linesWithEnds(readAll(path));
