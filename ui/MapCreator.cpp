@@ -1,0 +1,265 @@
+#include "ui/MapCreator.h"
+
+#include "settings/Settings.h"
+#include "tools/MapCreatorGuess.h"
+#include "tools/MapCreatorRun.h"
+#include "ui/GetPath.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kImagePattern = QStringLiteral("*.jpg;*.bmp;*.png;*.gif;*.TIF;*.KAP;*.CAP;*.OZF;*.ECW;*.SID");
+
+QString readSetting(const QString &key, const QString &def)
+{
+    return Settings::ReadSetting(key, def);
+}
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QComboBox *editableCombo(QWidget *parent, const char *name, const QStringList &items)
+{
+    auto *combo = named(new QComboBox(parent), name);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(items);
+    return combo;
+}
+
+} // namespace
+
+MapCreator::MapCreator(QWidget *parent)
+    : ToolWindow(QStringLiteral("MapCreator"), parent)
+{
+    setObjectName(QStringLiteral("MapCreator"));
+    setWindowTitle(QStringLiteral("Form1"));
+
+    auto *label1 = named(new QLabel(tr("Path to map images"), this), "Label1");
+
+    // Input folder.
+    m_frame1 = named(new QGroupBox(tr("Map images path: "), this), "Frame1");
+    m_txtPathIn = named(new QLineEdit(m_frame1), "txtPathIn");
+    m_txtPathIn->setMinimumWidth(320);
+    auto *browseIn = named(new QPushButton(tr("Browse"), m_frame1), "cmdBrowseIn");
+    browseIn->setAutoDefault(false);
+    auto *frame1Layout = new QHBoxLayout(m_frame1);
+    frame1Layout->addWidget(m_txtPathIn, 1);
+    frame1Layout->addWidget(browseIn);
+
+    // Output folder.
+    m_frame2 = named(new QGroupBox(tr("Map files path: "), this), "Frame2");
+    m_txtPathOut = named(new QLineEdit(m_frame2), "txtPathOut");
+    auto *browseOut = named(new QPushButton(tr("Browse"), m_frame2), "cmdBrowseOut");
+    browseOut->setAutoDefault(false);
+    m_chkSkip = named(new QCheckBox(tr("skip if exists"), m_frame2), "chkSkip");
+    auto *frame2Layout = new QGridLayout(m_frame2);
+    frame2Layout->addWidget(m_txtPathOut, 0, 0);
+    frame2Layout->addWidget(browseOut, 0, 1);
+    frame2Layout->addWidget(m_chkSkip, 1, 0, 1, 2);
+    frame2Layout->setColumnStretch(0, 1);
+
+    // Scale, mask, points and margins.
+    m_optionsPanel = new QWidget(this);
+    m_cmbScale = editableCombo(m_optionsPanel, "cmbScale",
+                               {QStringLiteral("1:1M"), QStringLiteral("1:500K"), QStringLiteral("1:200K"),
+                                QStringLiteral("1:100K"), QStringLiteral("1:50K"), QStringLiteral("1:25K")});
+    m_cmbName = editableCombo(m_optionsPanel, "cmbName", {QStringLiteral("RCC-LLL"), QStringLiteral("R-CC-LLL")});
+    m_cmbName->setToolTip(QStringLiteral("R - Row, C - Column, L - List number"));
+    m_cmbPoints = editableCombo(m_optionsPanel, "cmbPoints",
+                                {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("9")});
+    m_txtMTop = named(new QLineEdit(m_optionsPanel), "txtMTop");
+    m_txtMBottom = named(new QLineEdit(m_optionsPanel), "txtMBottom");
+    m_txtMSide = named(new QLineEdit(m_optionsPanel), "txtMSide");
+    for (QLineEdit *margin : {m_txtMTop, m_txtMBottom, m_txtMSide})
+        margin->setMaximumWidth(80);
+
+    auto *options = new QGridLayout(m_optionsPanel);
+    options->setContentsMargins(0, 0, 0, 0);
+    options->addWidget(named(new QLabel(tr("Map Scale"), m_optionsPanel), "Label2"), 0, 0);
+    options->addWidget(m_cmbScale, 0, 1);
+    options->addWidget(named(new QLabel(tr("File name mask"), m_optionsPanel), "Label3"), 1, 0);
+    options->addWidget(m_cmbName, 1, 1);
+    options->addWidget(named(new QLabel(tr("Calibration Point"), m_optionsPanel), "Label7"), 2, 0);
+    options->addWidget(m_cmbPoints, 2, 1);
+    options->addWidget(named(new QLabel(tr("Top margin %"), m_optionsPanel), "Label4"), 0, 3);
+    options->addWidget(m_txtMTop, 0, 4);
+    options->addWidget(named(new QLabel(tr("Bottom margin %"), m_optionsPanel), "Label5"), 1, 3);
+    options->addWidget(m_txtMBottom, 1, 4);
+    options->addWidget(named(new QLabel(tr("Side margins %"), m_optionsPanel), "Label6"), 2, 3);
+    options->addWidget(m_txtMSide, 2, 4);
+    options->setColumnMinimumWidth(2, 24);
+    options->setColumnStretch(1, 1);
+
+    // Grid.
+    m_frameGrid = named(new QGroupBox(tr(" Grid "), this), "frameGrid");
+    m_optGridLL = named(new QRadioButton(tr("Lat/Lon"), m_frameGrid), "optGridLL");
+    m_optGridM = named(new QRadioButton(tr("Meters"), m_frameGrid), "optGridM");
+    m_optGridOff = named(new QRadioButton(tr("Off"), m_frameGrid), "optGridOff");
+    auto *gridLayout = new QHBoxLayout(m_frameGrid);
+    gridLayout->addWidget(m_optGridLL);
+    gridLayout->addWidget(m_optGridM);
+    gridLayout->addWidget(m_optGridOff);
+    gridLayout->addStretch(1);
+
+    // Progress.
+    auto *frame3 = named(new QGroupBox(tr(" Doing now: "), this), "Frame3");
+    m_txtSay = named(new QLineEdit(frame3), "txtSay");
+    m_txtSay->setReadOnly(true);
+    auto *frame3Layout = new QVBoxLayout(frame3);
+    frame3Layout->addWidget(m_txtSay);
+
+    m_generate = named(new QPushButton(tr("Generate"), this), "Command1");
+    m_generate->setAutoDefault(false);
+    m_cancel = named(new QPushButton(tr("Cancel"), this), "Command2");
+    m_cancel->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(progressBar(), 1);
+    buttons->addWidget(m_generate);
+    buttons->addWidget(stopButton());
+    buttons->addWidget(m_cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label1);
+    layout->addWidget(m_frame1);
+    layout->addWidget(m_frame2);
+    layout->addWidget(m_optionsPanel);
+    layout->addWidget(m_frameGrid);
+    layout->addWidget(frame3);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    // Path change: the input folder is copied into the output folder.
+    connect(m_txtPathIn, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_inFolder = text;
+        m_txtPathOut->setText(text);
+    });
+    connect(m_txtPathOut, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_outFolder = text;
+    });
+    connect(m_optGridLL, &QRadioButton::clicked, this, [this] { m_gridMode = 2; });
+    connect(m_optGridM, &QRadioButton::clicked, this, [this] { m_gridMode = 1; });
+    connect(m_optGridOff, &QRadioButton::clicked, this, [this] { m_gridMode = 0; });
+    connect(browseIn, &QPushButton::clicked, this, &MapCreator::browseIn);
+    connect(browseOut, &QPushButton::clicked, this, &MapCreator::browseOut);
+    connect(m_generate, &QPushButton::clicked, this, &MapCreator::generate);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Load.
+    restorePlacement();
+    m_cmbScale->setCurrentText(QStringLiteral("1:1M"));
+    m_cmbName->setCurrentText(QStringLiteral("RCC-LLL"));
+    m_cmbPoints->setCurrentText(QStringLiteral("5"));
+    setGridMode(2);
+    bool ok = false;
+    m_chkSkip->setChecked(readSetting(QStringLiteral("chkSkip"), QStringLiteral("0")).trimmed().toDouble(&ok) != 0 && ok);
+    m_txtMTop->setText(readSetting(QStringLiteral("txtMTop"), QStringLiteral("5")));
+    m_txtMBottom->setText(readSetting(QStringLiteral("txtMBottom"), QStringLiteral("5")));
+    m_txtMSide->setText(readSetting(QStringLiteral("txtMSide"), QStringLiteral("3")));
+    const QString last = Settings::LastPath();
+    m_txtPathOut->setText(last.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : last);
+    m_txtPathIn->setText(readSetting(QStringLiteral("PathIn"), m_txtPathOut->text()));
+    m_inFolder = m_txtPathIn->text();
+    m_outFolder = m_txtPathOut->text();
+    setByImageName(MapCreatorGuess::getFirstImage(QDir::fromNativeSeparators(m_txtPathIn->text())));
+}
+
+void MapCreator::setGridMode(int mode)
+{
+    m_gridMode = mode;
+    m_optGridLL->setChecked(mode == 2);
+    m_optGridM->setChecked(mode == 1);
+    m_optGridOff->setChecked(mode == 0);
+}
+
+MapCreatorOptions MapCreator::options() const
+{
+    MapCreatorOptions o;
+    o.inFolder = QDir::fromNativeSeparators(m_inFolder);
+    o.outFolder = QDir::fromNativeSeparators(m_outFolder);
+    o.scaleText = m_cmbScale->currentText();
+    o.maskText = m_cmbName->currentText();
+    o.pointsText = m_cmbPoints->currentText();
+    o.gridMode = m_gridMode;
+    o.marginTop = m_txtMTop->text();
+    o.marginBottom = m_txtMBottom->text();
+    o.marginSide = m_txtMSide->text();
+    o.skipExisting = m_chkSkip->isChecked();
+    return o;
+}
+
+void MapCreator::setByImageName(const QString &fileName)
+{
+    MapCreatorOptions o = options();
+    MapCreatorGuess::setByImageName(fileName, o, &readSetting);
+    m_cmbScale->setCurrentText(o.scaleText);
+    m_cmbName->setCurrentText(o.maskText);
+    m_cmbPoints->setCurrentText(o.pointsText);
+    setGridMode(o.gridMode);
+}
+
+void MapCreator::browseIn()
+{
+    QString folder, first;
+    if (GetPath::choose(this, QStringLiteral("Select directory with map images"), kImagePattern,
+                        m_txtPathIn->text(), folder, first)) {
+        m_inFolder = QDir::toNativeSeparators(folder);
+        Settings::setLastPath(m_inFolder);
+        m_firstImage = first;
+    }
+    m_txtPathIn->setText(m_inFolder);
+    setByImageName(m_firstImage);
+}
+
+void MapCreator::browseOut()
+{
+    QString folder, first;
+    if (GetPath::choose(this, QStringLiteral("Select directory for saving OziExplorer map-files"),
+                        QStringLiteral("*.*"), m_txtPathOut->text(), folder, first)) {
+        m_outFolder = QDir::toNativeSeparators(folder);
+    }
+    m_txtPathOut->setText(m_outFolder);
+}
+
+void MapCreator::generate()
+{
+    if (isRunning())
+        return;
+    Settings::WriteSetting(QStringLiteral("Path"), m_txtPathOut->text());
+    Settings::WriteSetting(QStringLiteral("PathIn"), m_txtPathIn->text());
+    Settings::WriteSetting(QStringLiteral("chkSkip"), m_chkSkip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings::WriteSetting(QStringLiteral("txtMTop"), m_txtMTop->text());
+    Settings::WriteSetting(QStringLiteral("txtMBottom"), m_txtMBottom->text());
+    Settings::WriteSetting(QStringLiteral("txtMSide"), m_txtMSide->text());
+    Settings::WriteSetting(QStringLiteral("points_") + m_cmbScale->currentText(), m_cmbPoints->currentText());
+
+    const MapCreatorOptions o = options();
+    startRun([o](RunObserver &observer) { return MapCreatorRun::run(o, observer); });
+}
+
+void MapCreator::setControlsEnabled(bool enabled)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{m_frame1, m_frame2, m_optionsPanel, m_frameGrid, m_generate})
+        w->setEnabled(enabled);
+}
+
+void MapCreator::showStatus(const QString &text)
+{
+    m_txtSay->setText(text);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "tools/MapCreatorOptions.h"
+#include "ui/ToolWindow.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The map creator's window: the folders and options of a run, guessed from the
+// first image of the input folder, kept in the settings file by each run.
+class MapCreator : public ToolWindow
+{
+    Q_OBJECT
+public:
+    explicit MapCreator(QWidget *parent = nullptr);
+
+    // The run's options as the controls show them.
+    MapCreatorOptions options() const;
+    int gridMode() const { return m_gridMode; }
+    QString inFolder() const { return m_inFolder; }
+    QString outFolder() const { return m_outFolder; }
+    QString firstImage() const { return m_firstImage; }
+
+    // Sets scale, grid, point count and mask from a sheet name (the settings give the points).
+    void setByImageName(const QString &fileName);
+
+public slots:
+    void browseIn();  // cmdBrowseIn
+    void browseOut(); // cmdBrowseOut
+    void generate();  // Command1
+
+protected:
+    void setControlsEnabled(bool enabled) override;
+    void showStatus(const QString &text) override;
+
+private:
+    void setGridMode(int mode);
+
+    QString m_inFolder;
+    QString m_outFolder;
+    QString m_firstImage;
+    int m_gridMode = 2;
+
+    QGroupBox *m_frame1 = nullptr;
+    QGroupBox *m_frame2 = nullptr;
+    QGroupBox *m_frameGrid = nullptr;
+    QWidget *m_optionsPanel = nullptr;
+    QLineEdit *m_txtPathIn = nullptr;
+    QLineEdit *m_txtPathOut = nullptr;
+    QCheckBox *m_chkSkip = nullptr;
+    QComboBox *m_cmbScale = nullptr;
+    QComboBox *m_cmbName = nullptr;
+    QComboBox *m_cmbPoints = nullptr;
+    QLineEdit *m_txtMTop = nullptr;
+    QLineEdit *m_txtMBottom = nullptr;
+    QLineEdit *m_txtMSide = nullptr;
+    QRadioButton *m_optGridLL = nullptr;
+    QRadioButton *m_optGridM = nullptr;
+    QRadioButton *m_optGridOff = nullptr;
+    QLineEdit *m_txtSay = nullptr;
+    QPushButton *m_generate = nullptr;
+    QPushButton *m_cancel = nullptr;
+};
