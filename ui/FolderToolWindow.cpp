@@ -45,6 +45,7 @@ FolderToolWindow::FolderToolWindow(const Texts &texts, const FolderRun &run, QWi
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(progressBar(), 1);
+    buttons->addStretch(0); // keeps the buttons on the right while the bar is hidden
     buttons->addWidget(m_start);
     buttons->addWidget(stopButton());
     buttons->addWidget(m_cancel);

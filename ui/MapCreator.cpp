@@ -131,6 +131,7 @@ MapCreator::MapCreator(QWidget *parent)
     m_cancel->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(progressBar(), 1);
+    buttons->addStretch(0); // keeps the buttons on the right while the bar is hidden
     buttons->addWidget(m_generate);
     buttons->addWidget(stopButton());
     buttons->addWidget(m_cancel);

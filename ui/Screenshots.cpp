@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QPixmap>
 #include <QThread>
 
@@ -38,9 +37,12 @@ int Screenshots::saveAll(const QString &folder)
 
     // A settings file and a folder of sheet images of their own, so that the
     // pictures show a first start over a few 1:100K sheets.
-    QTemporaryDir scratch;
+    // A fixed place, so that the pictures do not change from run to run.
+    QDir scratch(QDir::tempPath() + QStringLiteral("/quillmark-screenshots"));
+    scratch.removeRecursively();
     const QString samples = scratch.filePath(QStringLiteral("Scans 1-100K"));
     QDir().mkpath(samples);
+    QDir().mkpath(samples + QStringLiteral("/Scans 1-50K"));
     QImage sheet(64, 64, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     for (const char *name : {"N-37-001.png", "N-37-002.png", "N-37-013.png", "N-37-014.png"})
@@ -76,5 +78,6 @@ int Screenshots::saveAll(const QString &folder)
         AboutBox w(&main);
         failed += save(&w, folder, QStringLiteral("about.png"));
     }
+    scratch.removeRecursively();
     return failed;
 }

@@ -23,6 +23,7 @@ ToolWindow::ToolWindow(const QString &placementName, QWidget *parent)
     m_progress->setValue(0);
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->setTextVisible(false);
+    m_progress->setVisible(false); // shown while a run goes on
 
     m_stop = new QPushButton(tr("Stop"), this);
     m_stop->setObjectName(QStringLiteral("cmdStop"));
@@ -75,6 +76,7 @@ bool ToolWindow::startRun(const RunFunction &run)
 
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    m_progress->setVisible(true);
     setControlsEnabled(false);
     m_stop->setEnabled(true);
     m_thread->start();
@@ -91,7 +93,7 @@ void ToolWindow::onFinished()
     delete m_observer;
     m_observer = nullptr;
     m_stop->setEnabled(false);
-    m_progress->setTextVisible(false);
+    m_progress->setVisible(false);
     setControlsEnabled(true);
     emit runFinished(m_result);
 }

@@ -26,6 +26,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -441,6 +442,11 @@ private slots:
         QCOMPARE(statuses.last(), QString());
 
         QCOMPARE(mapFiles(out), (QStringList{QStringLiteral("N-37-001.map"), QStringLiteral("N-37-002.map")}));
+        // The bar went through the four files of the folder.
+        auto *bar = child<QProgressBar>(w, "progressBar");
+        QCOMPARE(bar->maximum(), 4);
+        QCOMPARE(bar->value(), 4);
+        QVERIFY(bar->isHidden());
 
         // The core run with the same options writes the same bytes.
         MapCreatorOptions options = w->options();
