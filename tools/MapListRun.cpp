@@ -2,6 +2,7 @@
 
 #include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
+#include "mapfile/Windows1251.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFileNames.h"
 #include "tools/RunObserver.h"
@@ -21,44 +22,11 @@ const QString kError = QStringLiteral("Error");
 const QString kListName = QStringLiteral("_MapList.csv");
 const char kHeader[] = "Edit;List name;Meter/pixel;Map file;Image name;Main object;Publication date";
 
-// Windows-1251 bytes 0x80..0xBF (0 = no character); 0xC0..0xFF are U+0410..U+044F.
-const char16_t kHighHalf[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
-};
-
 // Encodes text in Windows-1251; false when a character has no byte there.
-// Byte 0x98, undefined in the code page, is read as U+0098 and goes back as itself.
 bool toWindows1251(const QString &text, QByteArray &out)
 {
     out.clear();
-    out.reserve(text.size());
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || u == 0x98) {
-            out.append(char(u));
-        } else if (u >= 0x0410 && u <= 0x044F) {
-            out.append(char(0xC0 + (u - 0x0410)));
-        } else {
-            int found = -1;
-            for (int i = 0; i < 64; ++i) {
-                if (kHighHalf[i] != 0 && kHighHalf[i] == u) {
-                    found = i;
-                    break;
-                }
-            }
-            if (found < 0)
-                return false;
-            out.append(char(0x80 + found));
-        }
-    }
-    return true;
+    return Windows1251::encode(text, out) < 0;
 }
 
 // A field the way spreadsheet programs read it back: quoted, with doubled
