@@ -61,6 +61,7 @@ private slots:
     void cornerLineNumbers_data();
     void cornerLineNumbers();
     void createNew();
+    void createNewSouthernSheet();
     void setPointOnNewDocument();
     void setPointUsesStoredValues();
     void setPointRoundsHalfToEven_data();
@@ -458,6 +459,26 @@ void TestMapFile::createNew()
     QCOMPARE(bytes.count("\r\n"), 56);
     QVERIFY(bytes.endsWith("Width/Height,4000,3000\r\n"));
     QVERIFY(!bytes.contains("\n\n"));
+}
+
+void TestMapFile::createNewSouthernSheet()
+{
+    // The sheet name written on line 1 is read back by the parser: a southern
+    // sheet must stay southern through it.
+    MapFile map;
+    map.bSouth = true;
+    map.iScale = 100;
+    map.iRow = 11;
+    map.iCol = 37;
+    map.iList = 1;
+    map.iX = 1000;
+    map.iY = 800;
+    map.CreateNew(QStringLiteral("sK-37-001.tif"));
+    QCOMPARE(map.lineText(1), QStringLiteral("sK-37-001"));
+    QCOMPARE(map.lineText(2), QStringLiteral("sK-37-001.tif"));
+    QCOMPARE(map.bSouth, true);
+    QCOMPARE(int(map.iRow), 11);
+    QCOMPARE(int(map.iCol), 37);
 }
 
 void TestMapFile::setPointOnNewDocument()
