@@ -14,6 +14,7 @@
 #include <QIODevice>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -115,8 +116,7 @@ SheetFields sheetOf(const MapFile &map)
 // "####0": a whole number, halves to even, no leading zeros.
 QString wholeNumber(double value)
 {
-    const double r = Numeric::roundHalfEven(value);
-    return QString::number(qint64(r == 0 ? 0.0 : r));
+    return QString::number(Numeric::toInt32(value)); // halves to even; a value beyond 32 bits throws
 }
 
 QString pointTitle(int k)
