@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Map creator throughput: `quillmark-cli create` against a floor program that
+# does the same file I/O and nothing else (bench/floor.cpp), on folders of
+# 10,000 and 100,000 tiny sheet images (valid headers only), warm cache.
+#
+#   bench/run-create.sh [BUILD_DIR] [SIZES...]
+#
+# BUILD_DIR (default build-bench) is configured as a release build when it does
+# not exist yet; SIZES default to "10000 100000". The folders go to
+# scratch/bench (git-ignored; the 100,000 case takes about 700 MB while it runs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+build=${1:-build-bench}
+shift || true
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(10000 100000)
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" -j2 --target quillmark-cli quillmark-bench-floor >/dev/null
+cli=$root/$build/cli/quillmark-cli
+floor=$root/$build/bench/quillmark-bench-floor
+[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package 'time')"; exit 2; }
+
+# Sheet names over all rows A..V, columns 1..60 and lists 1..144, with the
+# 1:50K and 1:25K forms (Latin letters) mixed in; headers of all four formats.
+make_folder() { # dir count
+  python3 - "$1" "$2" <<'PY'
+import os, struct, sys
+folder, count = sys.argv[1], int(sys.argv[2])
+os.makedirs(folder, exist_ok=True)
+rows = "ABCDEFGHIJKLMNOPQRSTUV"
+def jpeg(w, h):
+    return (bytes.fromhex("FFD8FFE000104A46494600010100000100010000") + bytes.fromhex("FFC00011") + b"\x08"
+            + struct.pack(">HH", h, w) + bytes.fromhex("03012200021101031101FFD9"))
+def png(w, h):
+    return bytes.fromhex("89504E470D0A1A0A0000000D49484452") + struct.pack(">II", w, h) + bytes.fromhex("0802000000") + b"\0" * 4
+def gif(w, h):
+    return b"GIF89a" + struct.pack("<HH", w, h) + b"\xf7\0\0"
+def bmp(w, h):
+    b = bytearray(54); b[0:2] = b"BM"; b[14] = 40; b[18:22] = struct.pack("<i", w); b[22:26] = struct.pack("<i", h); b[26] = 1; b[28] = 24
+    return bytes(b)
+kinds = [("jpg", jpeg), ("png", png), ("gif", gif), ("bmp", bmp)]
+n = 0
+i = 0
+while n < count:
+    row = rows[i % 22]; col = 1 + (i // 22) % 60; lst = 1 + (i // 1320) % 144
+    name = f"{row}-{col:02d}-{lst:03d}"
+    form = (i // 190080) % 3
+    if form == 1: name += "-" + "ABVG"[i % 4]
+    elif form == 2: name += "-" + "ABVG"[i % 4] + "-" + "abvg"[(i // 4) % 4]
+    ext, make = kinds[i % 4]
+    with open(os.path.join(folder, f"{name}.{ext}"), "wb") as f:
+        f.write(make(2000 + i % 3000, 2000 + (i * 7) % 3000))
+    n += 1; i += 1
+PY
+}
+
+measure() { # label command...
+  local log
+  log=$(mktemp)
+  /usr/bin/time -v "$@" >/dev/null 2>"$log" || true
+  local elapsed rss
+  elapsed=$(grep "Elapsed (wall clock)" "$log" | awk '{print $NF}')
+  rss=$(grep "Maximum resident set size" "$log" | awk '{print $NF}')
+  rm -f "$log"
+  # h:mm:ss or m:ss.cc -> seconds
+  python3 -c "
+import sys
+parts = '$elapsed'.split(':'); s = 0.0
+for p in parts: s = s * 60 + float(p)
+print(f'{s:.3f} {int($rss) / 1024:.1f}')"
+}
+
+# Removes the maps of a folder and waits until ext4 no longer counts their
+# inodes as recently deleted: creating files right after a mass delete makes
+# the kernel search the inode table, which would slow whichever run comes next.
+fresh() { # dir
+  find "$1" -maxdepth 1 -name '*.map' -delete
+  sync
+  local wait=31
+  [ -r /proc/sys/vm/dirty_expire_centisecs ] && wait=$(( $(cat /proc/sys/vm/dirty_expire_centisecs) / 100 + 1 ))
+  sleep "$wait"
+  cat "$1"/* >/dev/null # warm the cache
+}
+
+div() { awk "BEGIN { print ($1) / ($2) }"; }
+
+printf "%-9s %-22s %10s %12s %10s\n" files case seconds files/s "peak MB"
+for n in "${sizes[@]}"; do
+  dir=$root/scratch/bench/$n
+  if [ "$(find "$dir" -maxdepth 1 -type f ! -name '*.map' 2>/dev/null | wc -l)" -ne "$n" ]; then
+    rm -rf "$dir"
+    make_folder "$dir" "$n"
+  fi
+  # New map files: the floor, then the creator.
+  fresh "$dir"
+  read -r fs fm < <(measure "$floor" "$dir")
+  fresh "$dir"
+  read -r cs cm < <(measure "$cli" create "$dir" --scale 1:100K --mask R-CC-LLL --points 5 --grid m)
+  printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "floor, new maps" "$fs" "$(div "$n" "$fs")" "$fm"
+  printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "create, new maps" "$cs" "$(div "$n" "$cs")" "$cm"
+  printf "%-9s %-22s %10.0f %%\n" "$n" "create / floor" "$(div "100 * $fs" "$cs")"
+
+  # Re-calibrating existing maps (each replaced file is flushed to disk).
+  if [ "$n" -le 10000 ]; then
+    read -r fs2 fm2 < <(measure "$floor" "$dir")
+    # The floor overwrote the maps with filler: give the creator real ones again.
+    fresh "$dir"
+    "$cli" create "$dir" --scale 1:100K --mask R-CC-LLL --points 5 --grid m >/dev/null
+    read -r cs2 cm2 < <(measure "$cli" create "$dir" --scale 1:100K --mask R-CC-LLL --points 5 --grid m)
+    printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "floor, replacing" "$fs2" "$(div "$n" "$fs2")" "$fm2"
+    printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "create, replacing" "$cs2" "$(div "$n" "$cs2")" "$cm2"
+    printf "%-9s %-22s %10.0f %%\n" "$n" "create / floor" "$(div "100 * $fs2" "$cs2")"
+  fi
+  find "$dir" -maxdepth 1 -name '*.map' -delete
+done
