@@ -67,7 +67,8 @@ bool splitPair(const QString &line, QString &key, QString &value)
 
 bool sameName(const QString &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    // Blanks around the names the caller gives are ignored as in the file.
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -109,6 +110,10 @@ bool IniFile::write(const QString &file, const QString &section, const QString &
             return false;
     }
     if (key.trimmed().isEmpty() || key.contains(QLatin1Char('=')) || section.contains(QLatin1Char(']')))
+        return false;
+    // A key line starting with "[" would read as a section header (hiding the
+    // keys after it), one starting with ";" as a comment: neither can be read back.
+    if (key.trimmed().startsWith(QLatin1Char('[')) || key.trimmed().startsWith(QLatin1Char(';')))
         return false;
 
     // A character the code page cannot hold would come back as another one
