@@ -63,7 +63,7 @@ FolderToolWindow::FolderToolWindow(const Texts &texts, const FolderRun &run, QWi
     connect(m_start, &QPushButton::clicked, this, &FolderToolWindow::startRun);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject); // Esc as well
 
-    restorePlacement();
+    RestoreFormPlacement();
     const QString last = Settings::LastPath();
     m_txtPathOut->setText(last.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : last);
 }

@@ -163,7 +163,7 @@ MapCreator::MapCreator(QWidget *parent)
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // Load.
-    restorePlacement();
+    RestoreFormPlacement();
     m_cmbScale->setCurrentText(QStringLiteral("1:1M"));
     m_cmbName->setCurrentText(QStringLiteral("RCC-LLL"));
     m_cmbPoints->setCurrentText(QStringLiteral("5"));

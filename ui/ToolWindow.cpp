@@ -113,7 +113,7 @@ void ToolWindow::stopAndWait(bool enableControls)
         setControlsEnabled(true);
 }
 
-void ToolWindow::restorePlacement()
+void ToolWindow::RestoreFormPlacement()
 {
     adjustSize(); // the designed size, kept when nothing is stored
     // Left and Top are the frame's corner (pos(), move()), Width and Height the inside (size(), resize()).
@@ -144,7 +144,7 @@ void ToolWindow::restorePlacement()
         setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
 }
 
-void ToolWindow::savePlacement()
+void ToolWindow::SaveFormPlacement()
 {
     if (m_placementSaved)
         return;
@@ -167,7 +167,7 @@ void ToolWindow::savePlacement()
 void ToolWindow::closeEvent(QCloseEvent *event)
 {
     stopAndWait();
-    savePlacement();
+    SaveFormPlacement();
     QDialog::closeEvent(event);
 }
 
@@ -175,6 +175,6 @@ void ToolWindow::done(int r)
 {
     // Esc and the Cancel button end a dialog through done(), not closeEvent().
     stopAndWait();
-    savePlacement();
+    SaveFormPlacement();
     QDialog::done(r);
 }

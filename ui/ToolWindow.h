@@ -44,7 +44,7 @@ protected:
     virtual void showStatus(const QString &text) = 0;
 
     // Restores the placement; call at the end of the subclass constructor.
-    void restorePlacement();
+    void RestoreFormPlacement();
 
     QProgressBar *progressBar() const { return m_progress; }
     QPushButton *stopButton() const { return m_stop; }
@@ -55,7 +55,7 @@ protected:
 private:
     void onFinished();
     void stopAndWait(bool enableControls = true);
-    void savePlacement();
+    void SaveFormPlacement();
 
     QString m_placementName;
     QProgressBar *m_progress = nullptr;

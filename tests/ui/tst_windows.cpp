@@ -29,6 +29,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -549,6 +550,73 @@ private slots:
         QCOMPARE(answerer.texts().last(), QStringLiteral("Folder ") + missing + QStringLiteral(" is not exist"));
         QCOMPARE(answerer.boxes.last().icon, QMessageBox::Critical);
         QCOMPARE(Settings::ReadSetting(QStringLiteral("Path"), QString()), missing);
+        w->close();
+    }
+
+    void folderToolChooser_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("corner markers, OK") << "CornerMarkers" << true;
+        QTest::newRow("corner markers, Cancel") << "CornerMarkers" << false;
+        QTest::newRow("map list, OK") << "MapListCreator" << true;
+        QTest::newRow("path remover, OK") << "PathRemover" << true;
+    }
+    void folderToolChooser()
+    {
+        QFETCH(QString, tool);
+        QFETCH(bool, accept);
+        const QString maps = newFolder(QStringLiteral("maps"));
+        touch(maps + QStringLiteral("/b.MAP"));
+        touch(maps + QStringLiteral("/a.map"));
+        touch(maps + QStringLiteral("/a.jpg"));
+        touch(maps + QStringLiteral("/c.map.bak"));
+        MainWindow main;
+        if (tool == QLatin1String("CornerMarkers"))
+            main.cornerMarkersAction()->trigger();
+        else if (tool == QLatin1String("MapListCreator"))
+            main.mapListAction()->trigger();
+        else
+            main.pathRemoverAction()->trigger();
+        auto *w = main.findChild<FolderToolWindow *>(tool);
+        QVERIFY(w);
+        const QString before = child<QLineEdit>(w, "txtPathOut")->text();
+        QString title;
+        QStringList listed;
+        QTimer::singleShot(50, this, [&] {
+            auto *chooser = qobject_cast<GetPath *>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            title = chooser->windowTitle();
+            QVERIFY(chooser->setFolder(maps));
+            listed = chooser->listedFiles();
+            if (accept)
+                chooser->accept();
+            else
+                chooser->reject();
+        });
+        child<QPushButton>(w, "cmdBrowseOut")->click();
+        QCOMPARE(title, QStringLiteral("Select directory with OziExplorer map-files"));
+        QCOMPARE(listed, (QStringList{QStringLiteral("a.map"), QStringLiteral("b.MAP")}));
+        const QString expected = accept ? QDir::toNativeSeparators(maps) : before;
+        QCOMPARE(child<QLineEdit>(w, "txtPathOut")->text(), expected);
+        QCOMPARE(w->folderPath(), expected);
+        QCOMPARE(Settings::LastPath(), accept ? expected : QString());
+        w->close();
+    }
+
+    // A place stored on a screen that is gone does not put the window out of reach.
+    void placementOffScreen()
+    {
+        Settings::WriteSetting(QStringLiteral("LeftCornerMarkers"), QStringLiteral("-20000"));
+        Settings::WriteSetting(QStringLiteral("TopCornerMarkers"), QStringLiteral("-20000"));
+        Settings::WriteSetting(QStringLiteral("WidthCornerMarkers"), QStringLiteral("500"));
+        Settings::WriteSetting(QStringLiteral("HeightCornerMarkers"), QStringLiteral("300"));
+        MainWindow main;
+        main.cornerMarkersAction()->trigger();
+        auto *w = main.findChild<CornerMarkers *>();
+        QVERIFY(w);
+        QCOMPARE(w->size(), QSize(500, 300));
+        QVERIFY(w->screen()->availableGeometry().intersects(w->frameGeometry()));
         w->close();
     }
 
