@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   clang libclang-rt-14-dev
   file
+  time python3
 )
 
 missing=()
