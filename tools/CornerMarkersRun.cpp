@@ -2,18 +2,13 @@
 
 #include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
-#include "tools/FolderListing.h"
-#include "tools/MapFileNames.h"
+#include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
-
-#include <QFileInfo>
 
 #include <cmath>
 #include <exception>
 
 namespace {
-
-const QString kError = QStringLiteral("Error");
 
 QString refusal(const QString &fileName, const QString &reason)
 {
@@ -88,37 +83,14 @@ QString setMarkers(const QString &fileName, RunObserver &observer)
 RunResult CornerMarkersRun::run(const QString &folder, RunObserver &observer)
 {
     RunResult result;
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        observer.message(QStringLiteral("Folder ") + folder + QStringLiteral(" is not exist"), kError,
-                         MessageObserver::Icon::Critical);
-        result.folderMissing = true;
+    if (!MapFolderWalk::requireFolder(folder, observer, result))
         return result;
-    }
-
-    const QStringList names = MapFileNames::list(folder);
-    for (int i = 0; i < names.size(); ++i) {
-        if (observer.isCancelled()) {
-            result.cancelled = true;
-            break;
-        }
-        const QString &name = names.at(i);
-        observer.progress(i + 1, int(names.size()), name);
-        const QString error = setMarkers(FolderListing::join(folder, name), observer);
-        if (!error.isEmpty()) {
-            observer.message(error, kError, MessageObserver::Icon::Critical);
-            ++result.failed;
-            if (!observer.askContinue(MapFileNames::continueQuestion(), kError)) {
-                result.cancelled = true;
-                break;
-            }
-        }
-        // A refused file that the user continued past counts as well.
-        ++result.count;
-        observer.status(QStringLiteral("Set corner markers for ") + name);
-    }
-
-    observer.status(QString());
-    observer.message(QStringLiteral("Done ") + QString::number(result.count) + QStringLiteral(" map-files"),
-                     QString(), MessageObserver::Icon::None);
+    MapFolderWalk::Options options;
+    options.statusPrefix = QStringLiteral("Set corner markers for ");
+    options.countFailed = true; // a refused file that the user continued past counts as well
+    MapFolderWalk::walk(
+        folder, observer, options,
+        [&observer](const QString &path, const QString &) { return setMarkers(path, observer); }, result);
+    MapFolderWalk::sayDone(observer, result.count);
     return result;
 }

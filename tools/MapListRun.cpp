@@ -4,10 +4,9 @@
 #include "mapfile/MapFile.h"
 #include "mapfile/Windows1251.h"
 #include "tools/FolderListing.h"
-#include "tools/MapFileNames.h"
+#include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <exception>
@@ -18,7 +17,6 @@
 
 namespace {
 
-const QString kError = QStringLiteral("Error");
 const QString kListName = QStringLiteral("_MapList.csv");
 const char kHeader[] = "Edit;List name;Meter/pixel;Map file;Image name;Main object;Publication date";
 
@@ -59,9 +57,8 @@ QString meterPerPixelText(const MapFile &map)
 
 // Reads one map file into a record; returns the message for the user when it
 // cannot be listed, or an empty text.
-QString readRecord(const QString &folder, const QString &name, RunObserver &observer, Record &record)
+QString readRecord(const QString &fileName, const QString &name, RunObserver &observer, Record &record)
 {
-    const QString fileName = FolderListing::join(folder, name);
     MapFile map(&observer);
     map.FileName = fileName;
     map.KeepReadLines = true;
@@ -137,38 +134,22 @@ QString writeList(const QString &listName, const QList<Record> &records)
 RunResult MapListRun::run(const QString &folder, RunObserver &observer)
 {
     RunResult result;
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        observer.message(QStringLiteral("Folder ") + folder + QStringLiteral(" is not exist"), kError,
-                         MessageObserver::Icon::Critical);
-        result.folderMissing = true;
+    if (!MapFolderWalk::requireFolder(folder, observer, result))
         return result;
-    }
 
-    QStringList names = MapFileNames::list(folder);
-    names.removeAll(kListName);
     QList<Record> records;
-    for (int i = 0; i < names.size(); ++i) {
-        if (observer.isCancelled()) {
-            result.cancelled = true;
-            break;
-        }
-        const QString &name = names.at(i);
-        observer.progress(i + 1, int(names.size()), name);
-        Record record;
-        const QString error = readRecord(folder, name, observer, record);
-        if (!error.isEmpty()) {
-            observer.message(error, kError, MessageObserver::Icon::Critical);
-            ++result.failed;
-            if (!observer.askContinue(MapFileNames::continueQuestion(), kError)) {
-                result.cancelled = true;
-                break;
-            }
-            continue;
-        }
-        records.append(record);
-        observer.status(QStringLiteral("Add to list ") + name);
-    }
-    observer.status(QString());
+    MapFolderWalk::Options options;
+    options.statusPrefix = QStringLiteral("Add to list ");
+    MapFolderWalk::walk(
+        folder, observer, options,
+        [&observer, &records](const QString &path, const QString &name) {
+            Record record;
+            const QString error = readRecord(path, name, observer, record);
+            if (error.isEmpty())
+                records.append(record);
+            return error;
+        },
+        result);
 
     // A cancelled run leaves an existing list as it was: a half list would
     // silently replace a whole one.
@@ -178,12 +159,11 @@ RunResult MapListRun::run(const QString &folder, RunObserver &observer)
     const QString listName = FolderListing::join(folder, kListName);
     const QString error = writeList(listName, records);
     if (!error.isEmpty()) {
-        observer.message(error, kError, MessageObserver::Icon::Critical);
+        observer.message(error, MapFolderWalk::errorCaption(), MessageObserver::Icon::Critical);
         ++result.failed;
         return result;
     }
     result.count = int(records.size());
-    observer.message(QStringLiteral("Done ") + QString::number(result.count) + QStringLiteral(" map-files"),
-                     QString(), MessageObserver::Icon::None);
+    MapFolderWalk::sayDone(observer, result.count);
     return result;
 }

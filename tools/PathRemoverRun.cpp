@@ -3,17 +3,12 @@
 #include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 #include "sheet/Global.h"
-#include "tools/FolderListing.h"
-#include "tools/MapFileNames.h"
+#include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
-
-#include <QFileInfo>
 
 #include <exception>
 
 namespace {
-
-const QString kError = QStringLiteral("Error");
 
 // Strips the directory from the image path line (index 2) of one file and
 // writes it back when that changes it. Returns the message for the user when
@@ -50,37 +45,13 @@ QString stripPath(const QString &fileName, RunObserver &observer)
 RunResult PathRemoverRun::run(const QString &folder, RunObserver &observer)
 {
     RunResult result;
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        observer.message(QStringLiteral("Folder ") + folder + QStringLiteral(" is not exist"), kError,
-                         MessageObserver::Icon::Critical);
-        result.folderMissing = true;
+    if (!MapFolderWalk::requireFolder(folder, observer, result))
         return result;
-    }
-
-    const QStringList names = MapFileNames::list(folder);
-    for (int i = 0; i < names.size(); ++i) {
-        if (observer.isCancelled()) {
-            result.cancelled = true;
-            break;
-        }
-        const QString &name = names.at(i);
-        observer.progress(i + 1, int(names.size()), name);
-        const QString error = stripPath(FolderListing::join(folder, name), observer);
-        if (!error.isEmpty()) {
-            observer.message(error, kError, MessageObserver::Icon::Critical);
-            ++result.failed;
-            if (!observer.askContinue(MapFileNames::continueQuestion(), kError)) {
-                result.cancelled = true;
-                break;
-            }
-            continue;
-        }
-        ++result.count;
-        observer.status(QStringLiteral("Remove image path from ") + name);
-    }
-
-    observer.status(QString());
-    observer.message(QStringLiteral("Done ") + QString::number(result.count) + QStringLiteral(" map-files"),
-                     QString(), MessageObserver::Icon::None);
+    MapFolderWalk::Options options;
+    options.statusPrefix = QStringLiteral("Remove image path from ");
+    MapFolderWalk::walk(
+        folder, observer, options,
+        [&observer](const QString &path, const QString &) { return stripPath(path, observer); }, result);
+    MapFolderWalk::sayDone(observer, result.count);
     return result;
 }

@@ -1,0 +1,56 @@
+#include "tools/MapFolderWalk.h"
+
+#include "tools/FolderListing.h"
+#include "tools/MapFileNames.h"
+#include "tools/RunObserver.h"
+
+#include <QFileInfo>
+
+bool MapFolderWalk::requireFolder(const QString &folder, RunObserver &observer, RunResult &result)
+{
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return true;
+    observer.message(QStringLiteral("Folder ") + folder + QStringLiteral(" is not exist"), errorCaption(),
+                     MessageObserver::Icon::Critical);
+    result.folderMissing = true;
+    return false;
+}
+
+void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Options &options,
+                         const FileWork &work, RunResult &result)
+{
+    const QStringList names = MapFileNames::list(folder);
+    for (int i = 0; i < names.size(); ++i) {
+        if (observer.isCancelled()) {
+            result.cancelled = true;
+            break;
+        }
+        const QString &name = names.at(i);
+        observer.progress(i + 1, int(names.size()), name);
+        const QString error = work(FolderListing::join(folder, name), name);
+        if (!error.isEmpty()) {
+            observer.message(error, errorCaption(), MessageObserver::Icon::Critical);
+            ++result.failed;
+            if (!observer.askContinue(MapFileNames::continueQuestion(), errorCaption())) {
+                result.cancelled = true;
+                break;
+            }
+            if (!options.countFailed)
+                continue;
+        }
+        ++result.count;
+        observer.status(options.statusPrefix + name);
+    }
+    observer.status(QString());
+}
+
+void MapFolderWalk::sayDone(RunObserver &observer, int count)
+{
+    observer.message(QStringLiteral("Done ") + QString::number(count) + QStringLiteral(" map-files"), QString(),
+                     MessageObserver::Icon::None);
+}
+
+QString MapFolderWalk::errorCaption()
+{
+    return QStringLiteral("Error");
+}
