@@ -75,16 +75,25 @@ for p in parts: s = s * 60 + float(p)
 print(f'{s:.3f} {int($rss) / 1024:.1f}')"
 }
 
-# Removes the maps of a folder and waits until ext4 no longer counts their
-# inodes as recently deleted: creating files right after a mass delete makes
-# the kernel search the inode table, which would slow whichever run comes next.
+# Moves the maps of a folder out of the way (into scratch/bench/trash, removed
+# at the end). Deleting them instead would distort the next run: ext4 searches
+# past recently deleted inodes when it creates files, for up to minutes.
+trash=$root/scratch/bench/trash
 fresh() { # dir
-  find "$1" -maxdepth 1 -name '*.map' -delete
+  local t=$trash/$RANDOM$RANDOM
+  mkdir -p "$t"
+  find "$1" -maxdepth 1 -name '*.map' -exec mv -t "$t" {} +
   sync
-  local wait=31
-  [ -r /proc/sys/vm/dirty_expire_centisecs ] && wait=$(( $(cat /proc/sys/vm/dirty_expire_centisecs) / 100 + 1 ))
-  sleep "$wait"
   cat "$1"/* >/dev/null # warm the cache
+}
+
+# Best of two runs of a command: "seconds peak-MB".
+best() {
+  local a b
+  a=$(measure "$@")
+  fresh "$dir"
+  b=$(measure "$@")
+  printf "%s\n%s\n" "$a" "$b" | sort -n | head -1
 }
 
 div() { awk "BEGIN { print ($1) / ($2) }"; }
@@ -98,9 +107,9 @@ for n in "${sizes[@]}"; do
   fi
   # New map files: the floor, then the creator.
   fresh "$dir"
-  read -r fs fm < <(measure "$floor" "$dir")
+  read -r fs fm < <(best "$floor" "$dir")
   fresh "$dir"
-  read -r cs cm < <(measure "$cli" create "$dir" --scale 1:100K --mask R-CC-LLL --points 5 --grid m)
+  read -r cs cm < <(best "$cli" create "$dir" --scale 1:100K --mask R-CC-LLL --points 5 --grid m)
   printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "floor, new maps" "$fs" "$(div "$n" "$fs")" "$fm"
   printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "create, new maps" "$cs" "$(div "$n" "$cs")" "$cm"
   printf "%-9s %-22s %10.0f %%\n" "$n" "create / floor" "$(div "100 * $fs" "$cs")"
@@ -116,5 +125,6 @@ for n in "${sizes[@]}"; do
     printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "create, replacing" "$cs2" "$(div "$n" "$cs2")" "$cm2"
     printf "%-9s %-22s %10.0f %%\n" "$n" "create / floor" "$(div "100 * $fs2" "$cs2")"
   fi
-  find "$dir" -maxdepth 1 -name '*.map' -delete
+  fresh "$dir"
 done
+rm -rf "$trash"
