@@ -24,6 +24,18 @@ extern "C" void onInterrupt(int)
     g_interrupted = true;
 }
 
+// Text from users' files as it may reach a terminal: control characters (an
+// escape sequence in a map file's title line would drive the terminal) become "?".
+QString printable(QString text)
+{
+    for (QChar &ch : text) {
+        const char16_t u = ch.unicode();
+        if ((u < 0x20 && u != u'\t') || (u >= 0x7F && u <= 0x9F))
+            ch = QLatin1Char('?');
+    }
+    return text;
+}
+
 void put(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
@@ -57,10 +69,10 @@ void ConsoleObserver::message(const QString &text, const QString &caption, Icon)
 {
     clearProgress();
     if (caption.isEmpty()) {
-        put(stdout, text + QLatin1Char('\n'));
+        put(stdout, printable(text) + QLatin1Char('\n'));
         std::fflush(stdout);
     } else {
-        put(stderr, caption + QLatin1String(": ") + text + QLatin1Char('\n'));
+        put(stderr, printable(caption) + QLatin1String(": ") + printable(text) + QLatin1Char('\n'));
         std::fflush(stderr);
     }
 }
@@ -74,7 +86,7 @@ void ConsoleObserver::progress(int index, int total, const QString &fileName)
 {
     if (!m_tty)
         return;
-    QString line = QStringLiteral("[%1/%2] %3").arg(index).arg(total).arg(fileName);
+    QString line = QStringLiteral("[%1/%2] %3").arg(index).arg(total).arg(printable(fileName));
     if (line.size() > 78)
         line = line.left(75) + QLatin1String("...");
     const int width = int(line.size());

@@ -231,6 +231,8 @@ private slots:
     void junkFolder();
     void symbolicLinkMap_data();
     void symbolicLinkMap();
+    void controlCharactersNotPrinted_data();
+    void controlCharactersNotPrinted();
 };
 
 // --- read-only ---------------------------------------------------------------------------
@@ -762,6 +764,46 @@ void TestFaults::symbolicLinkMap()
         QVERIFY(now.contains("\r\nN-37-001.jpg\r\n"));
     // Nothing stray beside the link or the target.
     QCOMPARE(QDir(store).entryList(QDir::Files).size(), kSheets.size());
+}
+
+// --- what reaches the terminal ------------------------------------------------------------------
+
+void TestFaults::controlCharactersNotPrinted_data()
+{
+    QTest::addColumn<QByteArray>("title");
+    QTest::addColumn<QString>("command");
+    // An escape sequence (clear the screen, set the window title) and C1 control
+    // bytes in a map file's title line, which the messages quote.
+    QTest::newRow("ESC, list") << QByteArray("\x1b[2J\x1b]0;owned\x07N-37") << "list";
+    QTest::newRow("ESC, corners") << QByteArray("\x1b[2J\x1b]0;owned\x07N-37") << "corners";
+    QTest::newRow("C1 CSI in Windows-1251, list") << QByteArray("\x9b" "2J\x98\x7fN-37") << "list";
+}
+
+void TestFaults::controlCharactersNotPrinted()
+{
+    QFETCH(QByteArray, title);
+    QFETCH(QString, command);
+
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const QString maps = tmp.filePath(QStringLiteral("maps"));
+    QVERIFY(makeStaleMaps(tmp.path(), maps, {QStringLiteral("N-37-001")}));
+    const QString path = maps + QStringLiteral("/N-37-001.map");
+    QList<QByteArray> lines = readFile(path).split('\n');
+    lines[1] = title + '\r';
+    QVERIFY(writeFile(path, lines.join('\n')));
+
+    const CliResult r = runCli({command, maps});
+    QVERIFY2(!r.crashed, qPrintable(describe(r)));
+    // The title is quoted (its row is wrong), with its control characters made harmless.
+    QVERIFY2(r.err.contains(QStringLiteral("Incorrect 1:1M map row")), qPrintable(describe(r)));
+    for (const QString &text : {r.out, r.err}) {
+        for (const QChar ch : text) {
+            const char16_t u = ch.unicode();
+            QVERIFY2(u == u'\n' || u == u'\t' || (u >= 0x20 && u != 0x7F && (u < 0x80 || u > 0x9F)),
+                     qPrintable(QStringLiteral("control character U+%1 printed").arg(int(u), 4, 16, QLatin1Char('0'))));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFaults)
