@@ -84,7 +84,7 @@ fresh() { # dir
   mkdir -p "$t"
   find "$1" -maxdepth 1 -name '*.map' -exec mv -t "$t" {} +
   sync
-  cat "$1"/* >/dev/null # warm the cache
+  find "$1" -maxdepth 1 -type f -exec cat {} + >/dev/null # warm the cache
 }
 
 # Best of two runs of a command: "seconds peak-MB".

@@ -113,8 +113,10 @@ int CreateCommand::run(const QStringList &args)
     options.marginSide = margins.at(2).trimmed();
     options.skipExisting = parser.isSet(skipOpt);
 
-    // What the window would guess from the folder's first image (no settings).
-    MapCreatorGuess::setByImageName(MapCreatorGuess::getFirstImage(options.inFolder), options);
+    // What the window would guess from the folder's first image (no settings);
+    // with scale and mask given there is nothing left to guess from it.
+    if (scale == QLatin1String("auto") || mask == QLatin1String("auto"))
+        MapCreatorGuess::setByImageName(MapCreatorGuess::getFirstImage(options.inFolder), options);
     if (scale != QLatin1String("auto")) {
         options.scaleText = scale;
         applyScaleDefaults(scale, options, grid == QLatin1String("auto"), points == QLatin1String("auto"));
