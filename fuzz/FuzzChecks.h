@@ -43,55 +43,90 @@ inline void tolerating(Fn fn)
     }
 }
 
-// Reads any bytes as a map file, writes them back and reads them again: the
-// second reading holds the same lines. Then the point and path operations.
-inline QString checkMapFile(const QByteArray &data)
+// Reads `data`, writes the document and reads the bytes again: the same lines
+// come back. With `keepReadLines` every line must match; without it the reader
+// rewrites the title (its extension cut) and the image path (its folder cut) on
+// each reading, so those two lines may shrink again and are left out.
+inline QString checkRoundTrip(const QByteArray &data, bool keepReadLines, int &count)
 {
     MapFile first;
+    first.KeepReadLines = keepReadLines;
     try {
         first.ReadBytes(data);
     } catch (const MapError &) {
+        count = -1;
         return QString(); // refused as a whole: nothing to compare
     }
+    count = first.lineCount();
     const QStringList lines = linesOf(first);
     if (lines.size() != first.lineCount())
         return QStringLiteral("lineCount disagrees with the lines");
 
     QByteArray written;
-    bool writable = true;
     try {
         written = first.ToBytes();
     } catch (const MapError &) {
-        writable = false; // text the code page cannot hold
+        return QString(); // text the code page cannot hold
     }
-    if (writable) {
-        MapFile second;
-        try {
-            second.ReadBytes(written);
-        } catch (const MapError &e) {
-            return QStringLiteral("the written bytes cannot be read again: ") + e.text();
-        }
-        if (second.lineCount() != first.lineCount())
-            return QStringLiteral("line count %1 after writing, %2 before")
-                .arg(second.lineCount()).arg(first.lineCount());
-        const QStringList again = linesOf(second);
-        for (int i = 0; i < lines.size(); ++i) {
-            if (again.at(i) != lines.at(i))
-                return QStringLiteral("line %1 changed by writing: \"%2\" became \"%3\"")
-                    .arg(i).arg(lines.at(i).left(80), again.at(i).left(80));
-        }
+    // Lines kept as read are written back byte for byte, line ends included.
+    if (keepReadLines && written != data)
+        return QStringLiteral("the bytes written differ from the bytes read (%1 -> %2 bytes)")
+            .arg(data.size()).arg(written.size());
+    MapFile second;
+    second.KeepReadLines = keepReadLines;
+    try {
+        second.ReadBytes(written);
+    } catch (const MapError &e) {
+        return QStringLiteral("the written bytes cannot be read again: ") + e.text();
     }
+    if (second.lineCount() != first.lineCount())
+        return QStringLiteral("line count %1 after writing, %2 before").arg(second.lineCount()).arg(first.lineCount());
+    const QStringList again = linesOf(second);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!keepReadLines && (i == 1 || i == 2))
+            continue;
+        if (again.at(i) != lines.at(i))
+            return QStringLiteral("line %1 changed by writing (%2): \"%3\" became \"%4\"")
+                .arg(i)
+                .arg(keepReadLines ? QStringLiteral("lines kept") : QStringLiteral("lines parsed"))
+                .arg(lines.at(i).left(80), again.at(i).left(80));
+    }
+    return QString();
+}
 
-    // The edits the utilities make, each on what was read.
-    const int count = first.lineCount();
+// Reads any bytes as a map file, writes them back and reads them again; then
+// the point, corner and path operations on what was read.
+inline QString checkMapFile(const QByteArray &data)
+{
+    int count = 0;
+    QString failure = checkRoundTrip(data, true, count);
+    if (!failure.isEmpty())
+        return failure;
+    failure = checkRoundTrip(data, false, count);
+    if (!failure.isEmpty() || count < 0)
+        return failure;
+
+    // The edits the utilities make, each on what was read; what they write
+    // reads back as the same number of lines.
+    const auto rereadCount = [](const MapFile &m) {
+        int n = -2;
+        tolerating([&] {
+            const QByteArray bytes = m.ToBytes();
+            MapFile again;
+            again.KeepReadLines = true;
+            again.ReadBytes(bytes);
+            n = again.lineCount();
+        });
+        return n;
+    };
     {
         MapFile m;
         tolerating([&] { m.ReadBytes(data); m.SortPoints(); });
         if (m.lineCount() != count)
             return QStringLiteral("SortPoints changed the line count");
         tolerating([&] { m.SetCorner(); });
-        tolerating([&] { (void)m.ToBytes(); });
-        if (m.lineCount() != count)
+        const int n = rereadCount(m);
+        if (m.lineCount() != count || (n != -2 && n != count))
             return QStringLiteral("SetCorner changed the line count");
     }
     {
@@ -99,7 +134,9 @@ inline QString checkMapFile(const QByteArray &data)
         tolerating([&] { m.ReadBytes(data); m.RemovePath(); });
         if (m.lineCount() != count)
             return QStringLiteral("RemovePath changed the line count");
-        tolerating([&] { (void)m.ToBytes(); });
+        const int n = rereadCount(m);
+        if (n != -2 && n != count)
+            return QStringLiteral("RemovePath wrote %1 lines for %2").arg(n).arg(count);
     }
     {
         MapFile m;
@@ -107,7 +144,10 @@ inline QString checkMapFile(const QByteArray &data)
         tolerating([&] { m.ReadBytes(data); });
         for (int k = 0; k <= 10; ++k)
             tolerating([&] { (void)m.SetPoint(k, false); });
-        tolerating([&] { m.SortPoints(); m.SetCorner(); (void)m.ToBytes(); });
+        tolerating([&] { m.SortPoints(); m.SetCorner(); });
+        const int n = rereadCount(m);
+        if (n != -2 && n != m.lineCount())
+            return QStringLiteral("after SetPoint the document of %1 lines was written as %2").arg(m.lineCount()).arg(n);
     }
     return QString();
 }
