@@ -154,7 +154,9 @@ inline QString checkMapFile(const QByteArray &data)
 
 // Any bytes as an image header: sizes stay in 0..65535 and the result is the
 // same as for the bytes padded with zeros to 64 KiB.
-inline QString checkImageInfo(const QByteArray &data)
+// With `scratchFile`, the bytes are also written there and read as a file,
+// which reads the first 64 KiB in steps: the result must be the same.
+inline QString checkImageInfo(const QByteArray &data, const QString &scratchFile = QString())
 {
     CImageInfo info;
     const bool ok = info.ReadImageInfo(data);
@@ -181,6 +183,23 @@ inline QString checkImageInfo(const QByteArray &data)
         if (okCut != ok || cut.Width() != info.Width() || cut.Height() != info.Height()
             || cut.ImageType() != info.ImageType())
             return QStringLiteral("bytes after the first 64 KiB changed the result");
+    }
+
+    if (!scratchFile.isEmpty()) {
+        {
+            QFile f(scratchFile);
+            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size())
+                return QStringLiteral("cannot write the scratch file %1").arg(scratchFile);
+        }
+        CImageInfo fromFile;
+        const bool okFile = fromFile.ReadImageInfo(scratchFile);
+        QFile::remove(scratchFile);
+        if (okFile != ok || fromFile.Width() != info.Width() || fromFile.Height() != info.Height()
+            || fromFile.Depth() != info.Depth() || fromFile.ImageType() != info.ImageType())
+            return QStringLiteral("the file gives %1 %2x%3x%4 type %5, its bytes %6 %7x%8x%9 type %10")
+                .arg(okFile).arg(fromFile.Width()).arg(fromFile.Height()).arg(fromFile.Depth())
+                .arg(fromFile.ImageType())
+                .arg(ok).arg(info.Width()).arg(info.Height()).arg(info.Depth()).arg(info.ImageType());
     }
     return QString();
 }

@@ -70,7 +70,9 @@ void TestFuzzRegressions::replay()
     if (target == QLatin1String("mapfile")) {
         failure = FuzzChecks::checkMapFile(bytes);
     } else if (target == QLatin1String("imageinfo")) {
-        failure = FuzzChecks::checkImageInfo(bytes);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        failure = FuzzChecks::checkImageInfo(bytes, dir.filePath(QStringLiteral("image")));
     } else if (target == QLatin1String("sheet")) {
         failure = FuzzChecks::checkSheet(bytes);
     } else {
