@@ -429,16 +429,21 @@ void TestFaults::fileDisappears_data()
 {
     QTest::addColumn<QString>("tool");
     QTest::addColumn<QString>("victim");
-    QTest::newRow("create: an image") << "create" << "N-37-002.jpg";
-    QTest::newRow("corners: a map") << "corners" << "N-37-002.map";
-    QTest::newRow("strip-paths: a map") << "strip-paths" << "N-37-002.map";
-    QTest::newRow("list: a map") << "list" << "N-37-002.map";
+    QTest::addColumn<bool>("goOn"); // the answer to the continue question
+    for (bool goOn : {true, false}) {
+        const char *answer = goOn ? "OK" : "Cancel";
+        QTest::addRow("create: an image, %s", answer) << "create" << "N-37-002.jpg" << goOn;
+        QTest::addRow("corners: a map, %s", answer) << "corners" << "N-37-002.map" << goOn;
+        QTest::addRow("strip-paths: a map, %s", answer) << "strip-paths" << "N-37-002.map" << goOn;
+        QTest::addRow("list: a map, %s", answer) << "list" << "N-37-002.map" << goOn;
+    }
 }
 
 void TestFaults::fileDisappears()
 {
     QFETCH(QString, tool);
     QFETCH(QString, victim);
+    QFETCH(bool, goOn);
 
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
@@ -452,6 +457,7 @@ void TestFaults::fileDisappears()
     DeletingObserver observer;
     observer.folder = folder;
     observer.victim = victim;
+    observer.answers = {goOn};
     const RunResult result = runTool(tool, folder, observer);
     QVERIFY(observer.deleted);
 
@@ -465,11 +471,26 @@ void TestFaults::fileDisappears()
     }
     QVERIFY2(naming == 1, qPrintable(observer.texts().join(QLatin1Char('\n'))));
     QCOMPARE(result.failed, 1);
-    QVERIFY(!result.cancelled);
+    QCOMPARE(result.cancelled, !goOn);
     QCOMPARE(observer.questions.size(), 1);
 
     const Snapshot after = snapshot(folder);
     QVERIFY(!after.contains(victim));
+    if (!goOn) {
+        // Stopped at the question: the file after it is as it was, and a
+        // cancelled list run leaves no list.
+        if (tool == QLatin1String("create"))
+            QVERIFY(!after.contains(QStringLiteral("N-37-003.map")));
+        else
+            QCOMPARE(after.value(QStringLiteral("N-37-003.map")), before.value(QStringLiteral("N-37-003.map")));
+        QVERIFY(!after.contains(QStringLiteral("_MapList.csv")));
+        // The file before it was done.
+        if (tool == QLatin1String("create"))
+            QVERIFY(after.contains(QStringLiteral("N-37-001.map")));
+        else if (tool != QLatin1String("list"))
+            QVERIFY(after.value(QStringLiteral("N-37-001.map")) != before.value(QStringLiteral("N-37-001.map")));
+        return;
+    }
     // The run went on: the files after it were done as well.
     if (tool == QLatin1String("create")) {
         QVERIFY(!after.contains(QStringLiteral("N-37-002.map")));
