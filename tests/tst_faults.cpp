@@ -130,6 +130,17 @@ bool canRunUnprivileged(QString &why)
         why = QStringLiteral("running as root without setpriv (util-linux): permission bits cannot be tested");
         return false;
     }
+    // The unprivileged user must reach the temporary folders and the program.
+    for (QString path : {QDir::tempPath(), QFileInfo(qEnvironmentVariable("QUILLMARK_CLI")).absolutePath()}) {
+        for (QDir dir(path);; ) {
+            if (!(QFileInfo(dir.absolutePath()).permissions() & QFileDevice::ExeOther)) {
+                why = QStringLiteral("user 65534 cannot enter %1: permission bits cannot be tested").arg(dir.absolutePath());
+                return false;
+            }
+            if (!dir.cdUp())
+                break;
+        }
+    }
     return true;
 }
 
