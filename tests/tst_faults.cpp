@@ -280,7 +280,7 @@ void TestFaults::readOnlyFolder()
     const QString maps = tmp.filePath(QStringLiteral("maps"));
     makeImages(images);
     QVERIFY(makeStaleMaps(tmp.path(), maps));
-    openUp(images, false);
+    openUp(images);
     openUp(maps, false); // read-only folder
     const Snapshot before = snapshot(maps);
 
@@ -337,7 +337,7 @@ void TestFaults::readOnlyMapFile()
     const QString maps = tmp.filePath(QStringLiteral("maps"));
     makeImages(images);
     QVERIFY(makeStaleMaps(tmp.path(), maps));
-    openUp(images, false);
+    openUp(images);
     openUp(maps);
     for (const QString &s : kSheets)
         QFile::setPermissions(maps + QLatin1Char('/') + s + QStringLiteral(".map"),
@@ -396,7 +396,7 @@ void TestFaults::unreadableMapFile()
     const QString maps = tmp.filePath(QStringLiteral("maps"));
     makeImages(images);
     QVERIFY(makeStaleMaps(tmp.path(), maps));
-    openUp(images, false);
+    openUp(images);
     openUp(maps);
     for (const QString &s : kSheets)
         QFile::setPermissions(maps + QLatin1Char('/') + s + QStringLiteral(".map"),
