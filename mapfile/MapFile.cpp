@@ -81,15 +81,53 @@ struct Fields
     }
 };
 
+// Whether a text, upper-cased, equals (or starts with) an ASCII keyword. An
+// ASCII text is compared in place; any other text is upper-cased the full way.
+bool upperMatches(QStringView text, QLatin1StringView key, bool prefix)
+{
+    if (prefix ? text.size() < key.size() : text.size() != key.size()) {
+        bool ascii = true;
+        for (const QChar c : text)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii)
+            return false;
+    }
+    const qsizetype n = prefix ? key.size() : text.size();
+    for (qsizetype i = 0; i < n && i < text.size(); ++i) {
+        char16_t c = text.at(i).unicode();
+        if (c >= 0x80) {
+            const QString upper = text.toString().toUpper();
+            return prefix ? upper.startsWith(key) : upper == key;
+        }
+        if (i >= key.size())
+            return false; // upper-casing never makes a text shorter
+        if (c >= 'a' && c <= 'z')
+            c = char16_t(c - 'a' + 'A');
+        if (c != char16_t(key.at(i).unicode()))
+            return false;
+    }
+    return true;
+}
+
+bool upperIs(QStringView text, const char *key)
+{
+    return upperMatches(text, QLatin1StringView(key), false);
+}
+
+bool upperStartsWith(QStringView text, const char *key)
+{
+    return upperMatches(text, QLatin1StringView(key), true);
+}
+
 double lenient(QStringView text)
 {
-    return Numeric::leadingNumber(text.toString());
+    return Numeric::leadingNumber(text);
 }
 
 double strict(QStringView text)
 {
     double value = 0;
-    if (!Numeric::strictNumber(text.toString(), value))
+    if (!Numeric::strictNumber(text, value))
         throw MissingField();
     return value;
 }
@@ -466,9 +504,9 @@ void MapFile::SetCorner()
     for (int k = 1; k <= 4; ++k) {
         const int xy = m_cornerXY[k].LineNo;
         const int ll = m_cornerLL[k].LineNo;
-        if (xy <= 0 || xy >= m_lines.size() || m_lines.at(xy).Title.toUpper() != QLatin1String("MMPXY"))
+        if (xy <= 0 || xy >= m_lines.size() || !upperIs(m_lines.at(xy).Title, "MMPXY"))
             throw MapError(QStringLiteral("The map has no corner marker line MMPXY %1").arg(k));
-        if (ll <= 0 || ll >= m_lines.size() || m_lines.at(ll).Title.toUpper() != QLatin1String("MMPLL"))
+        if (ll <= 0 || ll >= m_lines.size() || !upperIs(m_lines.at(ll).Title, "MMPLL"))
             throw MapError(QStringLiteral("The map has no corner marker line MMPLL %1").arg(k));
     }
     SortPoints();
@@ -528,16 +566,15 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
     if (Title.isEmpty())
         return;
 
-    const QString T = Title.toUpper();
-    if (T == QLatin1String("MMPNUM")) {
+    if (upperIs(Title, "MMPNUM")) {
         trapped([&] { MMPNUM = Numeric::toInt16(lenient(body)); });
-    } else if (T == QLatin1String("MM1B")) {
+    } else if (upperIs(Title, "MM1B")) {
         trapped([&] {
             const double v = lenient(body);
             if (std::fabs(v) <= double(std::numeric_limits<float>::max()))
                 MM1B = float(v);
         });
-    } else if (T == QLatin1String("MMPXY")) {
+    } else if (upperIs(Title, "MMPXY")) {
         const Fields f(body, 3);
         qint16 n = 0;
         trapped([&] { n = strictInt16(f.at(0)); });
@@ -547,7 +584,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
             trapped([&] { c.Y = Numeric::toInt16(lenient(f.at(2))); });
             c.LineNo = idx;
         }
-    } else if (T == QLatin1String("MMPLL")) {
+    } else if (upperIs(Title, "MMPLL")) {
         const Fields f(body, 3);
         qint16 n = 0;
         trapped([&] { n = strictInt16(f.at(0)); });
@@ -557,7 +594,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
             trapped([&] { c.Lat = lenient(f.at(2)); });
             c.LineNo = idx;
         }
-    } else if (T == QLatin1String("MAP PROJECTION")) {
+    } else if (upperIs(Title, "MAP PROJECTION")) {
         m_projLine = idx;
         trapped([&] {
             const Fields f(body, 7);
@@ -569,7 +606,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
             if (m_projFixed)
                 body = QLatin1String(kTransverseMercator);
         });
-    } else if (T == QLatin1String("PROJECTION SETUP")) {
+    } else if (upperIs(Title, "PROJECTION SETUP")) {
         m_projSetupLine = idx;
         if (m_projFixed && !KeepReadLines) {
             trapped([&] {
@@ -577,7 +614,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
                     + Numeric::zeroPad(getZone(), 2) + QStringLiteral("500000.00, 0.00,,,,,");
             });
         }
-    } else if (T.startsWith(QLatin1String("POINT"))) {
+    } else if (upperStartsWith(Title, "POINT")) {
         qint16 n = 0;
         trapped([&] { n = strictInt16(QStringView(Title).right(2)); });
         if (n < 1 || n > 9)
@@ -731,27 +768,25 @@ bool MapFile::hasHeader() const
 double MapFile::GetPoint(int iPN, const QString &strType) const
 {
     const MapPoint &p = point(iPN);
-    const QString t = strType.toUpper();
-    if (t == QLatin1String("LAT"))
+    if (upperIs(strType, "LAT"))
         return p.Lat;
-    if (t == QLatin1String("LON"))
+    if (upperIs(strType, "LON"))
         return p.Lon;
-    if (t == QLatin1String("Y"))
+    if (upperIs(strType, "Y"))
         return p.Y;
-    if (t == QLatin1String("X"))
+    if (upperIs(strType, "X"))
         return p.X;
     return 0;
 }
 
 double MapFile::CreatePoint(int k, const QString &strType) const
 {
-    const QString t = strType.toUpper();
-    if (t == QLatin1String("LAT"))
+    if (upperIs(strType, "LAT"))
         return SheetGeometry::latitude(sheetOf(*this), k);
-    if (t == QLatin1String("LON"))
+    if (upperIs(strType, "LON"))
         return SheetGeometry::longitude(sheetOf(*this), k);
     const bool stored = m_pointCount >= 4;
-    if (t == QLatin1String("Y")) {
+    if (upperIs(strType, "Y")) {
         const double H = iY;
         const double top = dMTop;
         const double bottom = dMBottom;
@@ -781,7 +816,7 @@ double MapFile::CreatePoint(int k, const QString &strType) const
             return 0;
         }
     }
-    if (t == QLatin1String("X")) {
+    if (upperIs(strType, "X")) {
         const double W = iX;
         const double side = dMSide;
         const auto n = [this](int p) { return GetPoint(p, QStringLiteral("X")); };

@@ -3,6 +3,9 @@
 #include "mapfile/MapError.h"
 
 #include <cfenv>
+#include <charconv>
+#include <string>
+#include <system_error>
 #include <cmath>
 #include <limits>
 
@@ -40,7 +43,51 @@ qint32 Numeric::toInt32(double value)
     return qint32(r);
 }
 
-double Numeric::leadingNumber(const QString &text)
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+// Converts an ASCII number text ([sign] digits [. digits] [exponent]) without
+// a locale: QString::toDouble goes through QLocale and costs many times more.
+bool convert(QStringView text, double &value)
+{
+    char buffer[64];
+    std::string heap;
+    char *chars = buffer;
+    const qsizetype n = text.size();
+    if (n >= qsizetype(sizeof buffer)) {
+        heap.resize(size_t(n));
+        chars = heap.data();
+    }
+    qsizetype i = 0;
+    qsizetype used = 0;
+    bool negative = false;
+    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    for (; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= 0x80)
+            return false;
+        chars[used++] = char(c);
+    }
+    if (used == 0 || chars[0] == '+' || chars[0] == '-')
+        return false;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(chars, chars + used, v, std::chars_format::general);
+    if (ec != std::errc() || end != chars + used || !std::isfinite(v))
+        return false;
+    value = negative ? -v : v;
+    return true;
+}
+
+} // namespace
+
+double Numeric::leadingNumber(QStringView text)
 {
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -50,13 +97,13 @@ double Numeric::leadingNumber(const QString &text)
     if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
         ++i;
     qsizetype digits = 0;
-    while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
+    while (i < n && isDigit(text.at(i))) {
         ++i;
         ++digits;
     }
     if (i < n && text.at(i) == QLatin1Char('.')) {
         ++i;
-        while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
+        while (i < n && isDigit(text.at(i))) {
             ++i;
             ++digits;
         }
@@ -70,26 +117,24 @@ double Numeric::leadingNumber(const QString &text)
         if (j < n && (text.at(j) == QLatin1Char('-') || text.at(j) == QLatin1Char('+')))
             ++j;
         qsizetype expDigits = 0;
-        while (j < n && text.at(j).unicode() >= '0' && text.at(j).unicode() <= '9') {
+        while (j < n && isDigit(text.at(j))) {
             ++j;
             ++expDigits;
         }
         if (expDigits > 0)
             end = j;
     }
-    bool ok = false;
-    const double v = text.mid(start, end - start).toDouble(&ok);
-    return ok && std::isfinite(v) ? v : 0;
+    double v = 0;
+    return convert(text.mid(start, end - start), v) ? v : 0;
 }
 
-bool Numeric::strictNumber(const QString &text, double &value)
+bool Numeric::strictNumber(QStringView text, double &value)
 {
-    const QString t = text.trimmed();
+    const QStringView t = text.trimmed();
     if (t.isEmpty())
         return false;
-    bool ok = false;
-    const double v = t.toDouble(&ok); // C locale: "." is the decimal sign
-    if (!ok || !std::isfinite(v))
+    double v = 0;
+    if (!convert(t, v))
         return false;
     value = v;
     return true;

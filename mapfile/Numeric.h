@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 // Number conversions with the rules map files and sheet arithmetic use:
@@ -25,11 +26,11 @@ public:
     // Leading blanks skipped, then the longest leading decimal number (optional
     // sign, digits, "." as the decimal sign, optional exponent); 0 when there is none.
     // "  7.8456" -> 7.8456, "12abc" -> 12, "" -> 0, "-3579" -> -3579.
-    static double leadingNumber(const QString &text);
+    static double leadingNumber(QStringView text);
 
     // The whole text (blanks around it allowed) as a number; false for an empty
     // text or anything else that is not a number.
-    static bool strictNumber(const QString &text, double &value);
+    static bool strictNumber(QStringView text, double &value);
 
     // Plain decimal with at least `width` digits ("00", "000" formats); a minus
     // sign goes before the zeros.

@@ -52,13 +52,17 @@ qsizetype Windows1251::encode(const QString &text, QByteArray &out)
 {
     const qsizetype n = text.size();
     const QChar *in = text.constData();
-    out.reserve(out.size() + n);
+    const qsizetype base = out.size();
+    out.resize(base + n);
+    char *dest = out.data() + base;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t ch = in[i].unicode();
-        const int b = byteOf(ch);
-        if (b < 0)
+        const int b = ch < 0x80 ? int(ch) : byteOf(ch);
+        if (b < 0) {
+            out.truncate(base + i);
             return i;
-        out.append(char(b));
+        }
+        dest[i] = char(b);
     }
     return -1;
 }
