@@ -486,8 +486,32 @@ private slots:
         QTest::newRow("no point lines") << noPoints << "has no point lines";
         QTest::newRow("not a map file") << QByteArray("hello\r\nworld\r\n") << "is not an OziExplorer map file";
         QTest::newRow("map path is a folder") << QByteArray("<folder>") << "N-37-001.map";
-        // What a power cut can leave of a new map file that never reached the disk.
-        QTest::newRow("empty map file") << QByteArray() << "is not an OziExplorer map file";
+    }
+
+    // What a power cut can leave of a new map file that never reached the disk
+    // holds nothing to keep: it is made anew, also when existing maps are skipped.
+    void emptyMapIsMadeAnew_data()
+    {
+        QTest::addColumn<bool>("skipExisting");
+        QTest::newRow("re-calibrate") << false;
+        QTest::newRow("skip existing") << true;
+    }
+
+    void emptyMapIsMadeAnew()
+    {
+        QFETCH(bool, skipExisting);
+        const QString dir = makeFolder({"N-37-001.jpg=jpg:1000:800"});
+        SheetImages::write(dir + "/N-37-001.map", QByteArray());
+        RecordingObserver obs;
+        MapCreatorOptions o = optionsFor(dir, "1:100K");
+        o.skipExisting = skipExisting;
+        const RunResult r = MapCreatorRun::run(o, obs);
+        QCOMPARE(r.failed, 0);
+        QVERIFY(obs.questions.isEmpty());
+        QVERIFY(obs.statuses.contains(QStringLiteral("Generating map-file for N-37-001.jpg")));
+        const QByteArray written = SheetImages::read(dir + "/N-37-001.map");
+        QVERIFY(written.startsWith("OziExplorer Map Data File Version 2.2\r\nN-37-001\r\nN-37-001.jpg\r\n"));
+        QVERIFY(written.contains("IWH,Map Image Width/Height,1000,800\r\n"));
     }
 
     void existingMapUnusable()

@@ -221,7 +221,12 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         }
 
         const QString mapPath = FolderListing::join(options.outFolder, baseName + QStringLiteral(".map"));
-        const bool exists = QFileInfo::exists(mapPath);
+        const QFileInfo mapInfo(mapPath);
+        // An empty map file holds nothing to keep (a power cut can leave one
+        // behind for a new map that never reached the disk): it is made anew,
+        // also when existing maps are to be skipped.
+        const bool emptyMap = mapInfo.exists() && mapInfo.isFile() && mapInfo.size() == 0;
+        const bool exists = mapInfo.exists() && !emptyMap;
         if (exists && options.skipExisting)
             continue;
 
@@ -291,8 +296,8 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
 
             // A replaced file reaches the disk before it replaces the old one;
             // new files are flushed together at the end of the run.
-            map.WriteMap(mapPath, exists);
-            if (!exists)
+            map.WriteMap(mapPath, exists || emptyMap);
+            if (!exists && !emptyMap)
                 wroteNew = true;
         } catch (const MapError &e) {
             if (!fail(shownName + QLatin1Char(' ') + e.text()))
