@@ -97,6 +97,7 @@ private slots:
     void shuffledPointsOfANewMap();
     void generatedSheetCornersAreItsExtremePoints();
     void wholeRealFolder();
+    void rightMarkersAreNotRewritten();
 };
 
 void TestCornerMarkers::gridMapGetsItsTrueCorners_data()
@@ -558,3 +559,30 @@ void TestCornerMarkers::wholeRealFolder()
 
 QTEST_GUILESS_MAIN(TestCornerMarkers)
 #include "tst_cornermarkers.moc"
+
+// A second run finds the markers right already: the file is not written again.
+void TestCornerMarkers::rightMarkersAreNotRewritten()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("gk5-pul42.map"));
+    QVERIFY(writeAll(path, spoiledGk5(true)));
+    RecordingObserver first;
+    QCOMPARE(CornerMarkersRun::run(dir.path(), first).failed, 0);
+    const QByteArray rewritten = readAll(path);
+    QVERIFY(rewritten != spoiledGk5(true));
+
+    const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    const qint64 before = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    RecordingObserver second;
+    const RunResult result = CornerMarkersRun::run(dir.path(), second);
+    QCOMPARE(result.failed, 0);
+    QCOMPARE(result.count, 1);
+    QCOMPARE(readAll(path), rewritten);
+    QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), before);
+}

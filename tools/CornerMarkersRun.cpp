@@ -66,10 +66,13 @@ QString setMarkers(const QString &fileName, RunObserver &observer)
         }
         if (pointsWithPosition(map) < 4)
             return refusal(fileName, QStringLiteral("has fewer than 4 calibration points with pixel positions"));
+        const QByteArray before = map.ToBytes(); // the file as read, byte for byte
         map.SetCorner();
         if (!cornersSound(map))
             return refusal(fileName, QStringLiteral("has no 4 distinct corner points with valid coordinates"));
-        map.WriteMap(fileName, true);
+        // Markers that are right already: the file is not touched (its date stays).
+        if (map.ToBytes() != before)
+            map.WriteMap(fileName, true);
     } catch (const MapError &e) {
         return e.text();
     } catch (const std::exception &e) {
