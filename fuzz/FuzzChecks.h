@@ -334,15 +334,7 @@ inline QString checkSheet(const QByteArray &data)
         const QString failure = checkSheetPoints(map, false);
         if (!failure.isEmpty())
             return failure;
-        SheetFields fields;
-        fields.iRow = map.iRow;
-        fields.iCol = map.iCol;
-        fields.iList = map.iList;
-        fields.iList50 = map.iList50;
-        fields.iList25 = map.iList25;
-        fields.iScale = map.iScale;
-        fields.bSouth = map.bSouth;
-        fields.iY = map.iY;
+        const SheetFields fields = map.sheetFields();
         for (int k = 0; k <= 10; ++k) {
             tolerating([&] { (void)SheetGeometry::latitude(fields, k); });
             tolerating([&] { (void)SheetGeometry::longitude(fields, k); });

@@ -137,19 +137,6 @@ qint16 strictInt16(QStringView text)
     return Numeric::toInt16(strict(text));
 }
 
-SheetFields sheetOf(const MapFile &map)
-{
-    SheetFields s;
-    s.iRow = map.iRow;
-    s.iCol = map.iCol;
-    s.iList = map.iList;
-    s.iList50 = map.iList50;
-    s.iList25 = map.iList25;
-    s.iScale = map.iScale;
-    s.bSouth = map.bSouth;
-    s.iY = map.iY;
-    return s;
-}
 
 // "####0": a whole number, halves to even, no leading zeros.
 QString wholeNumber(double value)
@@ -758,6 +745,20 @@ const CornerLL &MapFile::cornerLL(int n) const
     return m_cornerLL[n];
 }
 
+SheetFields MapFile::sheetFields() const
+{
+    SheetFields s;
+    s.iRow = iRow;
+    s.iCol = iCol;
+    s.iList = iList;
+    s.iList50 = iList50;
+    s.iList25 = iList25;
+    s.iScale = iScale;
+    s.bSouth = bSouth;
+    s.iY = iY;
+    return s;
+}
+
 bool MapFile::hasHeader() const
 {
     return !m_lines.isEmpty() && lineText(0).startsWith(QLatin1String("OziExplorer Map Data File"));
@@ -782,9 +783,9 @@ double MapFile::GetPoint(int iPN, const QString &strType) const
 double MapFile::CreatePoint(int k, const QString &strType) const
 {
     if (upperIs(strType, "LAT"))
-        return SheetGeometry::latitude(sheetOf(*this), k);
+        return SheetGeometry::latitude(sheetFields(), k);
     if (upperIs(strType, "LON"))
-        return SheetGeometry::longitude(sheetOf(*this), k);
+        return SheetGeometry::longitude(sheetFields(), k);
     const bool stored = m_pointCount >= 4;
     if (upperIs(strType, "Y")) {
         const double H = iY;
@@ -978,7 +979,7 @@ QString MapFile::Lon2Str(double lon) const
 
 QString MapFile::getCMeridian() const
 {
-    return SheetText::centralMeridian(sheetOf(*this));
+    return SheetText::centralMeridian(sheetFields());
 }
 
 QString MapFile::DD2Str(double d) const
@@ -988,17 +989,17 @@ QString MapFile::DD2Str(double d) const
 
 double MapFile::getScaleMP() const
 {
-    return SheetText::scaleMP(sheetOf(*this));
+    return SheetText::scaleMP(sheetFields());
 }
 
 QString MapFile::getMapName() const
 {
-    return SheetText::mapName(sheetOf(*this));
+    return SheetText::mapName(sheetFields());
 }
 
 qint16 MapFile::getZone() const
 {
-    return SheetText::zone(sheetOf(*this));
+    return SheetText::zone(sheetFields());
 }
 
 QString MapFile::FormatDD(double value) const

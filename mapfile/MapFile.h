@@ -4,6 +4,7 @@
 #include "mapfile/CornerXY.h"
 #include "mapfile/MapLine.h"
 #include "mapfile/MapPoint.h"
+#include "mapfile/SheetFields.h"
 
 #include <QByteArray>
 #include <QList>
@@ -109,6 +110,8 @@ public:
     bool projFixed() const { return m_projFixed; }
     int projLine() const { return m_projLine; }
     int projSetupLine() const { return m_projSetupLine; }
+    // The sheet identity fields, as the geometry and text functions take them.
+    SheetFields sheetFields() const;
     // Whether line index 0 is an OziExplorer map header ("OziExplorer Map Data File...").
     bool hasHeader() const;
 

@@ -43,10 +43,10 @@ QStringList recorded(const RecordingObserver &obs)
 }
 
 // One input file of a case: name and content kind.
-QByteArray contentFor(const QString &spec)
+QByteArray contentFor(const QString &description)
 {
     // "jpg:W:H", "png:W:H", "gif:W:H", "bmp:W:H", "empty", "text", "trunc"
-    const QStringList p = spec.split(QLatin1Char(':'));
+    const QStringList p = description.split(QLatin1Char(':'));
     if (p[0] == QLatin1String("jpg"))
         return SheetImages::jpeg(p[1].toInt(), p[2].toInt());
     if (p[0] == QLatin1String("png"))
