@@ -149,6 +149,9 @@ QString pointTitle(int k)
     return QStringLiteral("Point") + Numeric::zeroPad(k, 2);
 }
 
+// The largest file ReadMap takes in.
+constexpr qint64 kMaxMapFileSize = qint64(256) * 1024 * 1024;
+
 const char *const kTransverseMercator = "Transverse Mercator,PolyCal,No,AutoCalOnly,No,BSBUseWPX,No";
 
 QString outOfRange(int index, int count)
@@ -366,6 +369,12 @@ void MapFile::ReadMap(const QString &name)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+    // A real map file is a few kilobytes; a huge file that merely carries the
+    // extension (a disk image, a video) is not read into memory.
+    if (file.size() > kMaxMapFileSize)
+        throw MapError(QStringLiteral("Cannot read the map file \"%1\": it is too large for a map file (%2 MB)")
+                           .arg(fileName)
+                           .arg(file.size() / (1024 * 1024)));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));

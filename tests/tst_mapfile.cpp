@@ -81,6 +81,7 @@ private slots:
     void hasHeader_data();
     void hasHeader();
     void readMissingFile();
+    void readHugeFile();
 };
 
 void TestMapFile::splitsLines_data()
@@ -795,6 +796,27 @@ void TestMapFile::readMissingFile()
     QVERIFY_THROWS_EXCEPTION(MapError, map.ReadMap(dir.path()));
     map.FileName = name;
     QVERIFY_THROWS_EXCEPTION(MapError, map.ReadMap());
+}
+
+void TestMapFile::readHugeFile()
+{
+    // A sparse file: no disk space is used.
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("disk image.map"));
+    {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(300) * 1024 * 1024));
+    }
+    MapFile map;
+    newSheet(map);
+    try {
+        map.ReadMap(name);
+        QFAIL("a 300 MB file was read as a map file");
+    } catch (const MapError &e) {
+        QVERIFY2(e.text().contains(name) && e.text().contains(QLatin1String("too large")), qPrintable(e.text()));
+    }
+    QCOMPARE(map.lineCount(), 56);
 }
 
 QTEST_GUILESS_MAIN(TestMapFile)
