@@ -1,12 +1,10 @@
 #include "tools/CornerMarkersRun.h"
 
-#include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
 #include <cmath>
-#include <exception>
 
 namespace {
 
@@ -53,31 +51,25 @@ QString setMarkers(const QString &fileName, RunObserver &observer)
     MapFile map(&observer);
     map.FileName = fileName;
     map.KeepReadLines = true; // only the eight corner lines may change
-    try {
-        map.ReadMap(fileName);
-        if (!map.hasHeader())
-            return refusal(fileName, QStringLiteral("is not an OziExplorer map file"));
-        if (map.MMPNUM > 4)
-            return refusal(fileName, QStringLiteral("has more then 4 corner markers"));
-        for (int n = 1; n <= 4; ++n) {
-            // Line 0 is the header: a corner without its own line would be written over it.
-            if (map.cornerXY(n).LineNo <= 0 || map.cornerLL(n).LineNo <= 0)
-                return refusal(fileName, QStringLiteral("lacks some of the four MMPXY and four MMPLL lines"));
-        }
-        if (pointsWithPosition(map) < 4)
-            return refusal(fileName, QStringLiteral("has fewer than 4 calibration points with pixel positions"));
-        const QByteArray before = map.ToBytes(); // the file as read, byte for byte
-        map.SetCorner();
-        if (!cornersSound(map))
-            return refusal(fileName, QStringLiteral("has no 4 distinct corner points with valid coordinates"));
-        // Markers that are right already: the file is not touched (its date stays).
-        if (map.ToBytes() != before)
-            map.WriteMap(fileName, true);
-    } catch (const MapError &e) {
-        return e.text();
-    } catch (const std::exception &e) {
-        return QStringLiteral("Map ") + fileName + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
+    map.ReadMap(fileName);
+    if (!map.hasHeader())
+        return refusal(fileName, QStringLiteral("is not an OziExplorer map file"));
+    if (map.MMPNUM > 4)
+        return refusal(fileName, QStringLiteral("has more then 4 corner markers"));
+    for (int n = 1; n <= 4; ++n) {
+        // Line 0 is the header: a corner without its own line would be written over it.
+        if (map.cornerXY(n).LineNo <= 0 || map.cornerLL(n).LineNo <= 0)
+            return refusal(fileName, QStringLiteral("lacks some of the four MMPXY and four MMPLL lines"));
     }
+    if (pointsWithPosition(map) < 4)
+        return refusal(fileName, QStringLiteral("has fewer than 4 calibration points with pixel positions"));
+    const QByteArray before = map.ToBytes(); // the file as read, byte for byte
+    map.SetCorner();
+    if (!cornersSound(map))
+        return refusal(fileName, QStringLiteral("has no 4 distinct corner points with valid coordinates"));
+    // Markers that are right already: the file is not touched (its date stays).
+    if (map.ToBytes() != before)
+        map.WriteMap(fileName, true);
     return QString();
 }
 

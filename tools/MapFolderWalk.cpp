@@ -1,10 +1,13 @@
 #include "tools/MapFolderWalk.h"
 
+#include "mapfile/MapError.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFileNames.h"
 #include "tools/RunObserver.h"
 
 #include <QFileInfo>
+
+#include <exception>
 
 bool MapFolderWalk::requireFolder(const QString &folder, RunObserver &observer, RunResult &result)
 {
@@ -27,7 +30,15 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
         }
         const QString &name = names.at(i);
         observer.progress(i + 1, int(names.size()), name);
-        const QString error = work(FolderListing::join(folder, name), name);
+        const QString path = FolderListing::join(folder, name);
+        QString error;
+        try {
+            error = work(path, name);
+        } catch (const MapError &e) {
+            error = e.text();
+        } catch (const std::exception &e) {
+            error = QStringLiteral("Map ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
+        }
         if (!error.isEmpty()) {
             observer.message(error, errorCaption(), MessageObserver::Icon::Critical);
             ++result.failed;

@@ -16,7 +16,8 @@ class MapFolderWalk
 {
 public:
     // The work on one file (full path, file name): the message for the user
-    // when the file failed and was left as it was, or an empty text.
+    // when the file failed and was left as it was, or an empty text. A MapError
+    // (or any other exception) it throws is such a failure, with its text.
     using FileWork = std::function<QString(const QString &path, const QString &name)>;
 
     struct Options

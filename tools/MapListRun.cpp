@@ -1,6 +1,5 @@
 #include "tools/MapListRun.h"
 
-#include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 #include "mapfile/Windows1251.h"
 #include "tools/FolderListing.h"
@@ -9,7 +8,6 @@
 
 #include <QSaveFile>
 
-#include <exception>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -62,13 +60,7 @@ QString readRecord(const QString &fileName, const QString &name, RunObserver &ob
     MapFile map(&observer);
     map.FileName = fileName;
     map.KeepReadLines = true;
-    try {
-        map.ReadMap(fileName);
-    } catch (const MapError &e) {
-        return e.text();
-    } catch (const std::exception &e) {
-        return QStringLiteral("Map ") + fileName + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
-    }
+    map.ReadMap(fileName);
     if (!map.hasHeader())
         return QStringLiteral("Map ") + fileName + QStringLiteral(" is not an OziExplorer map file");
 

@@ -1,12 +1,10 @@
 #include "tools/PathRemoverRun.h"
 
-#include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 #include "sheet/Global.h"
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
-#include <exception>
 
 namespace {
 
@@ -18,25 +16,19 @@ QString stripPath(const QString &fileName, RunObserver &observer)
     MapFile map(&observer);
     map.FileName = fileName;
     map.KeepReadLines = true; // every other line comes back byte for byte
-    try {
-        map.ReadMap(fileName);
-        if (!map.hasHeader())
-            return QStringLiteral("Map ") + fileName + QStringLiteral(" is not an OziExplorer map file");
-        if (map.lineCount() < 3)
-            return QStringLiteral("Map ") + fileName + QStringLiteral(" has no image path line");
-        const QString body = map.line(2).Body;
-        const QString newBody = Global::getFileName(body);
-        // Nothing to strip, or a path that names a folder only: leave the file
-        // untouched (same bytes, same modification time).
-        if (newBody == body || newBody.trimmed().isEmpty())
-            return QString();
-        map.SetLine(2, QString(), newBody, -1, true);
-        map.WriteMap(fileName, true);
-    } catch (const MapError &e) {
-        return e.text();
-    } catch (const std::exception &e) {
-        return QStringLiteral("Map ") + fileName + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
-    }
+    map.ReadMap(fileName);
+    if (!map.hasHeader())
+        return QStringLiteral("Map ") + fileName + QStringLiteral(" is not an OziExplorer map file");
+    if (map.lineCount() < 3)
+        return QStringLiteral("Map ") + fileName + QStringLiteral(" has no image path line");
+    const QString body = map.line(2).Body;
+    const QString newBody = Global::getFileName(body);
+    // Nothing to strip, or a path that names a folder only: leave the file
+    // untouched (same bytes, same modification time).
+    if (newBody == body || newBody.trimmed().isEmpty())
+        return QString();
+    map.SetLine(2, QString(), newBody, -1, true);
+    map.WriteMap(fileName, true);
     return QString();
 }
 
