@@ -72,6 +72,34 @@ struct CliResult
     QString err;
 };
 
+// The program as user 65534 can run it: the built one when every folder above
+// it may be entered by others, else a copy in the temporary folder (a build
+// tree under /root, say, is closed to other users).
+QString unprivilegedProgram()
+{
+    static const QString program = [] {
+        const QString built = qEnvironmentVariable("QUILLMARK_CLI");
+        bool reachable = true;
+        for (QDir dir(QFileInfo(built).absolutePath());;) {
+            if (!(QFileInfo(dir.absolutePath()).permissions() & QFileDevice::ExeOther))
+                reachable = false;
+            if (!dir.cdUp())
+                break;
+        }
+        if (reachable)
+            return built;
+        static QTemporaryDir copyDir(QDir::tempPath() + QStringLiteral("/quillmark-cli-XXXXXX"));
+        const QString copy = copyDir.filePath(QStringLiteral("quillmark-cli"));
+        const QFileDevice::Permissions open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+            | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+        if (!copyDir.isValid() || !QFile::setPermissions(copyDir.path(), open) || !QFile::copy(built, copy)
+            || !QFile::setPermissions(copy, open))
+            return QString();
+        return copy;
+    }();
+    return program;
+}
+
 // Runs quillmark-cli. `unprivileged` runs it as user 65534 when the test runs
 // as root (root ignores permission bits); `fileSizeLimit` caps the size of every
 // file it writes, as a full disk would, with SIGXFSZ ignored so a write fails instead.
@@ -81,7 +109,7 @@ CliResult runCli(const QStringList &args, bool unprivileged = false, qint64 file
     QString program = qEnvironmentVariable("QUILLMARK_CLI");
     QStringList arguments = args;
     if (unprivileged && ::geteuid() == 0) {
-        arguments.prepend(program);
+        arguments.prepend(unprivilegedProgram());
         arguments = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                                 QStringLiteral("--clear-groups")}
             + arguments;
@@ -131,7 +159,11 @@ bool canRunUnprivileged(QString &why)
         return false;
     }
     // The unprivileged user must reach the temporary folders and the program.
-    for (QString path : {QDir::tempPath(), QFileInfo(qEnvironmentVariable("QUILLMARK_CLI")).absolutePath()}) {
+    if (unprivilegedProgram().isEmpty()) {
+        why = QStringLiteral("the program cannot be copied where user 65534 can run it");
+        return false;
+    }
+    for (QString path : {QDir::tempPath(), QFileInfo(unprivilegedProgram()).absolutePath()}) {
         for (QDir dir(path);; ) {
             if (!(QFileInfo(dir.absolutePath()).permissions() & QFileDevice::ExeOther)) {
                 why = QStringLiteral("user 65534 cannot enter %1: permission bits cannot be tested").arg(dir.absolutePath());
