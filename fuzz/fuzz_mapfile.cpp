@@ -1,17 +1,8 @@
 // libFuzzer entry for the map file reader and writer; the checks live in FuzzChecks.h.
 #include "fuzz/FuzzChecks.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include "fuzz/FuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QString failure = FuzzChecks::checkMapFile(bytes);
-    if (!failure.isEmpty()) {
-        std::fprintf(stderr, "check failed: %s\n", failure.toLocal8Bit().constData());
-        std::abort();
-    }
-    return 0;
+    return FuzzEntry::run(data, size, [](const QByteArray &bytes) { return FuzzChecks::checkMapFile(bytes); });
 }
