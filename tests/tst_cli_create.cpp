@@ -1,6 +1,8 @@
 #include "common/SheetImages.h"
 
 #include <QDir>
+#include "common/CliRun.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -32,17 +34,8 @@ private:
 
     Outcome cli(const QStringList &args)
     {
-        QProcess p;
-        p.setProgram(qEnvironmentVariable("QUILLMARK_CLI"));
-        p.setArguments(QStringList{"create"} + args);
-        p.start();
-        Outcome o;
-        if (!p.waitForFinished(120000))
-            return o;
-        o.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        o.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return o;
+        const CliRun r = CliRun::run(QStringList{"create"} + args);
+        return Outcome{r.exitCode, r.outText(), r.errText()};
     }
 
     static QStringList lines(const QString &path)

@@ -5,6 +5,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include "common/CliRun.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -19,17 +21,11 @@ struct Run
 
 Run runInfo(const QStringList &arguments)
 {
+    const CliRun r = CliRun::run(QStringList{QStringLiteral("info")} + arguments);
     Run run;
-    const QString cli = qEnvironmentVariable("QUILLMARK_CLI");
-    if (cli.isEmpty())
-        return run;
-    QProcess process;
-    process.start(cli, QStringList{QStringLiteral("info")} + arguments);
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    run.err = QString::fromUtf8(process.readAllStandardError());
+    run.exitCode = r.exitCode;
+    run.out = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.err = QString::fromUtf8(r.err);
     return run;
 }
 

@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include "common/CliRun.h"
+
 #include <QProcess>
 
 namespace {
@@ -20,17 +22,11 @@ struct Run
 
 Run runSheet(const QStringList &arguments)
 {
+    const CliRun r = CliRun::run(QStringList{QStringLiteral("sheet")} + arguments);
     Run run;
-    const QString cli = qEnvironmentVariable("QUILLMARK_CLI");
-    if (cli.isEmpty())
-        return run;
-    QProcess process;
-    process.start(cli, QStringList{QStringLiteral("sheet")} + arguments);
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
+    run.exitCode = r.exitCode;
+    run.out = r.out;
+    run.err = r.err;
     const QList<QByteArray> lines = run.out.split('\n');
     for (const QByteArray &line : lines) {
         if (line.trimmed().isEmpty())

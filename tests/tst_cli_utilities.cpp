@@ -2,6 +2,8 @@
 
 #include "common/MapFolderFixture.h"
 
+#include "common/CliRun.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,15 +30,8 @@ struct Outcome
 
 Outcome runCli(const QStringList &args)
 {
-    QProcess p;
-    p.start(qEnvironmentVariable("QUILLMARK_CLI"), args);
-    Outcome o;
-    if (!p.waitForFinished(60000))
-        return o;
-    o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    o.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return o;
+    const CliRun r = CliRun::run(args);
+    return Outcome{r.exitCode, r.outText(), r.errText()};
 }
 
 } // namespace
