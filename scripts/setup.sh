@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-l10n-tools qt6-translations-l10n
+  libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
+  imagemagick
   gdal-bin
   xvfb xauth
   clang libclang-rt-14-dev

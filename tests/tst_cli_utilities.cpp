@@ -51,6 +51,7 @@ private slots:
 void TestCliUtilities::initTestCase()
 {
     QVERIFY2(QFileInfo::exists(qEnvironmentVariable("QUILLMARK_CLI")), "QUILLMARK_CLI is not set");
+    QUILLMARK_REQUIRE_FIXTURES();
 }
 
 void TestCliUtilities::runs_data()

@@ -80,6 +80,7 @@ class TestCornerMarkers : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QUILLMARK_REQUIRE_FIXTURES(); }
     void gridMapGetsItsTrueCorners_data();
     void gridMapGetsItsTrueCorners();
     void badFileIsLeftAsItWas_data();

@@ -1,4 +1,5 @@
 // The map file document: how lines are read, parsed, changed and built.
+#include "common/MapFolderFixture.h"
 #include "common/MapSamples.h"
 
 #include "mapfile/MapError.h"
@@ -20,7 +21,7 @@ MapFile readLines(const QList<QByteArray> &lines, bool keep = false, MessageObse
 
 QString fixture(const QString &name)
 {
-    return qEnvironmentVariable("QUILLMARK_FIXTURES") + QStringLiteral("/real-maps/") + name;
+    return MapFolderFixture::fixturePath(name);
 }
 
 const QString kTransverse = QStringLiteral("Map Projection,Transverse Mercator,PolyCal,No,AutoCalOnly,No,BSBUseWPX,No");
@@ -44,6 +45,7 @@ class TestMapFile : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QUILLMARK_REQUIRE_FIXTURES(); }
     void splitsLines_data();
     void splitsLines();
     void titleLine_data();

@@ -1,4 +1,5 @@
 // Map files come back byte for byte; the code page; safe writing.
+#include "common/MapFolderFixture.h"
 #include "common/MapSamples.h"
 
 #include "mapfile/MapError.h"
@@ -23,7 +24,7 @@ namespace {
 
 QString fixtureDir()
 {
-    return qEnvironmentVariable("QUILLMARK_FIXTURES") + QStringLiteral("/real-maps");
+    return MapFolderFixture::fixtureDir();
 }
 
 QByteArray readFile(const QString &name)
@@ -67,6 +68,7 @@ class TestMapFileRoundTrip : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QUILLMARK_REQUIRE_FIXTURES(); }
     void fixtures_data();
     void fixtures();
     void synthetic_data();

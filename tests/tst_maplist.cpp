@@ -90,6 +90,7 @@ class TestMapList : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QUILLMARK_REQUIRE_FIXTURES(); }
     void realFolderRecords_data();
     void realFolderRecords();
     void realFolderListFile();
@@ -128,7 +129,7 @@ void TestMapList::realFolderRecords()
     QFETCH(QByteArray, imageName);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QStringList names = QDir(qEnvironmentVariable("QUILLMARK_FIXTURES") + QStringLiteral("/real-maps")).entryList(QDir::Files);
+    const QStringList names = QDir(fixtureDir()).entryList(QDir::Files);
     QCOMPARE(names.size(), 8);
     for (const QString &name : names)
         copyFixture(dir.path(), name);

@@ -36,6 +36,7 @@ class TestPathRemover : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QUILLMARK_REQUIRE_FIXTURES(); }
     void stripsTheDirectory_data();
     void stripsTheDirectory();
     void mapThatNeedsNothingIsNotRewritten_data();
@@ -174,7 +175,7 @@ void TestPathRemover::wholeRealFolder()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QStringList names = QDir(qEnvironmentVariable("QUILLMARK_FIXTURES") + QStringLiteral("/real-maps")).entryList(QDir::Files);
+    const QStringList names = QDir(fixtureDir()).entryList(QDir::Files);
     QCOMPARE(names.size(), 8);
     for (const QString &name : names) {
         copyFixture(dir.path(), name);

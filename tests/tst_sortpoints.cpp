@@ -1,5 +1,6 @@
 // Ordering of the stored calibration points: corners NW, NE, SE, SW in slots
 // 1..4, inner points into the slots of the sheet points they stand for.
+#include "common/MapFolderFixture.h"
 #include "common/MapSamples.h"
 
 #include "mapfile/MapFile.h"
@@ -47,6 +48,7 @@ class TestSortPoints : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QUILLMARK_REQUIRE_FIXTURES(); }
     void sort_data();
     void sort();
     void realMapGrid();
@@ -111,7 +113,7 @@ void TestSortPoints::realMapGrid()
     // 07 SW, 08 S, 09 SE. The corners go to slots 1..4; points 2 and 4, which
     // were in corner slots, go to the slots SE and SW left (9 and 7).
     MapFile map;
-    map.ReadMap(qEnvironmentVariable("QUILLMARK_FIXTURES") + QStringLiteral("/real-maps/gk5-pul42.map"));
+    map.ReadMap(MapFolderFixture::fixturePath(QStringLiteral("gk5-pul42.map")));
     const QPoint expected[] = {{0, 0}, {120, 0}, {120, 120}, {0, 120}, {60, 60},
                                {120, 60}, {0, 60}, {60, 120}, {60, 0}};
     for (int k = 1; k <= 9; ++k) {

@@ -13,10 +13,41 @@
 
 namespace MapFolderFixture {
 
+// The real map files of tests/data/real-maps.
+inline QString fixtureDir()
+{
+    return qEnvironmentVariable("QUILLMARK_FIXTURES") + QStringLiteral("/real-maps");
+}
+
 inline QString fixturePath(const QString &name)
 {
-    return qEnvironmentVariable("QUILLMARK_FIXTURES") + QStringLiteral("/real-maps/") + name;
+    return fixtureDir() + QLatin1Char('/') + name;
 }
+
+// The fixtures that are not where they should be, as one line of text for a
+// failure message; empty when all are there. A test case that reads them
+// checks this first, so that a missing file fails the test with its path
+// instead of handing an empty file to the code under test.
+inline QString missingFixtures()
+{
+    static const char *const names[] = {"badgcps1.map", "gk5-pul42.map", "latlon-wgs84.map", "merc-wgs84.map",
+                                        "nogcps.map",   "noheader.map",  "nolines.map",      "utm17-wgs84.map"};
+    QStringList missing;
+    for (const char *name : names) {
+        const QString path = fixturePath(QLatin1String(name));
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            missing << path;
+    }
+    return missing.join(QStringLiteral(", "));
+}
+
+#define QUILLMARK_REQUIRE_FIXTURES()                                                                                   \
+    do {                                                                                                               \
+        const QString missing = MapFolderFixture::missingFixtures();                                                   \
+        if (!missing.isEmpty())                                                                                        \
+            QFAIL(qPrintable(QStringLiteral("missing test fixtures: ") + missing));                                   \
+    } while (false)
 
 inline QByteArray readAll(const QString &path)
 {

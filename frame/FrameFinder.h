@@ -1,0 +1,17 @@
+#pragma once
+
+#include "frame/FrameResult.h"
+
+#include <QString>
+
+class SheetIdentity;
+
+// Finds the inner frame of a scanned map sheet: the crossing of the centre
+// lines of the inner frame lines at each of the four corners.
+class FrameFinder
+{
+public:
+    // `sheet` is the identity read from the image's file name (it has passed
+    // its checks); its scale and place give the frame's expected shape.
+    static FrameResult find(const QString &imagePath, const SheetIdentity &sheet);
+};
