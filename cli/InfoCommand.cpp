@@ -1,6 +1,8 @@
 #include "cli/InfoCommand.h"
 
 #include "imageinfo/CImageInfo.h"
+#include "imageinfo/KapHeader.h"
+#include "imageinfo/TiffHeader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,13 +15,16 @@ const char *const kUsage =
     "Usage: quillmark-cli info IMAGE... [--json]\n"
     "\n"
     "Shows the width, height, colour depth and kind of each image, read from the\n"
-    "header in the first 64 KiB of the file (JPEG, PNG, GIF, BMP). Other files\n"
-    "show 0 x 0 and the kind \"unknown\".\n"
+    "header in the first 64 KiB of the file (JPEG, PNG, GIF, BMP). TIFF (classic\n"
+    "and BigTIFF) and BSB charts (.KAP, .CAP) show the size from their own header\n"
+    "(kind \"TIFF\" or \"KAP\"; a header that cannot be read gives its reason).\n"
+    "Other files show 0 x 0 and the kind \"unknown\".\n"
     "\n"
     "Options:\n"
     "  --json  one JSON object per image and line: file, width, height, depth and\n"
-    "          type (0 unknown, 1 GIF, 2 JPEG, 3 PNG, 4 BMP); a file that cannot be\n"
-    "          read gives an object with file and error\n"
+    "          type (0 unknown, 1 GIF, 2 JPEG, 3 PNG, 4 BMP, 5 TIFF, 6 KAP); TIFF and\n"
+    "          KAP objects carry a \"kind\" and no depth; a file that cannot be read\n"
+    "          gives an object with file and error\n"
     "\n"
     "Exit codes: 0 all files read, 1 some file could not be read, 2 usage error.\n";
 
@@ -56,6 +61,50 @@ QString typeName(int type)
     default:
         return QStringLiteral("unknown");
     }
+}
+
+// The size of a TIFF or BSB chart, from its own header. `handled` is false
+// for a file of neither kind; otherwise `error` is empty or says why the
+// header cannot be read.
+struct OwnHeader
+{
+    bool handled = false;
+    quint64 width = 0;
+    quint64 height = 0;
+    int type = 0;
+    QString kind;
+    QString error;
+};
+
+OwnHeader readOwnHeader(const QString &file)
+{
+    OwnHeader h;
+    TiffHeader tiff;
+    const bool tiffRead = tiff.read(file);
+    if (tiff.isTiff()) {
+        h.handled = true;
+        h.type = 5;
+        h.kind = tiff.kindText();
+        h.width = tiff.width();
+        h.height = tiff.height();
+        if (!tiffRead)
+            h.error = file + QLatin1String(": ") + tiff.errorString();
+        return h;
+    }
+    const QString upper = file.toUpper();
+    if (upper.endsWith(QLatin1String(".KAP")) || upper.endsWith(QLatin1String(".CAP"))) {
+        KapHeader kap;
+        h.handled = true;
+        h.type = 6;
+        h.kind = QStringLiteral("KAP");
+        if (kap.read(file)) {
+            h.width = kap.width();
+            h.height = kap.height();
+        } else {
+            h.error = file + QLatin1String(": ") + kap.errorString();
+        }
+    }
+    return h;
 }
 
 } // namespace
@@ -98,6 +147,33 @@ int InfoCommand::run(const QStringList &args)
                 put(stderr, QLatin1String("Error: ") + info.errorString() + QLatin1Char('\n'));
             }
             continue;
+        }
+        if (info.ImageType() == CImageInfo::Unknown) {
+            const OwnHeader own = readOwnHeader(file);
+            if (own.handled && !own.error.isEmpty()) {
+                exitCode = 1;
+                if (json) {
+                    put(stdout, QLatin1String("{\"file\":") + jsonString(file) + QLatin1String(",\"error\":")
+                                    + jsonString(own.error) + QLatin1String("}\n"));
+                } else {
+                    std::fflush(stdout);
+                    put(stderr, QLatin1String("Error: ") + own.error + QLatin1Char('\n'));
+                }
+                continue;
+            }
+            if (own.handled) {
+                if (json) {
+                    put(stdout, QStringLiteral("{\"file\":%1,\"width\":%2,\"height\":%3,\"type\":%4,\"kind\":%5}\n")
+                                    .arg(jsonString(file))
+                                    .arg(own.width)
+                                    .arg(own.height)
+                                    .arg(own.type)
+                                    .arg(jsonString(own.kind)));
+                } else {
+                    put(stdout, QStringLiteral("%1: %2 x %3, %4\n").arg(file).arg(own.width).arg(own.height).arg(own.kind));
+                }
+                continue;
+            }
         }
         if (json) {
             put(stdout, QStringLiteral("{\"file\":%1,\"width\":%2,\"height\":%3,\"depth\":%4,\"type\":%5}\n")

@@ -1,6 +1,8 @@
 #include "tools/MapCreatorRun.h"
 
 #include "imageinfo/CImageInfo.h"
+#include "imageinfo/KapHeader.h"
+#include "imageinfo/TiffHeader.h"
 #include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 #include "mapfile/Numeric.h"
@@ -42,15 +44,18 @@ double marginFraction(const QString &text)
 }
 
 // How an image's size is found, by its upper-cased extension.
-enum class SizeSource { Header, Constant, None };
+// Tiff and Kap become HeaderRead once their own header has given the size.
+enum class SizeSource { Header, Tiff, Kap, HeaderRead, Constant, None };
 
 SizeSource sizeSource(const QString &extensionUpper)
 {
+    if (extensionUpper == QLatin1String("TIF"))
+        return SizeSource::Tiff;
+    if (extensionUpper == QLatin1String("KAP") || extensionUpper == QLatin1String("CAP"))
+        return SizeSource::Kap;
     static const QStringList header = {QStringLiteral("JPG"), QStringLiteral("PNG"),
                                        QStringLiteral("BMP"), QStringLiteral("GIF")};
-    static const QStringList constant = {QStringLiteral("TIF"), QStringLiteral("KAP"),
-                                         QStringLiteral("CAP"), QStringLiteral("OZF"),
-                                         QStringLiteral("ECW"), QStringLiteral("SID"),
+    static const QStringList constant = {QStringLiteral("OZF"), QStringLiteral("ECW"), QStringLiteral("SID"),
                                          QStringLiteral("OZF2"), QStringLiteral("OZF3")};
     if (header.contains(extensionUpper))
         return SizeSource::Header;
@@ -201,9 +206,29 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         const QString extension = Global::getExtension(fileName);
         const QString shownName = baseName + QLatin1Char('.') + extension;
 
-        const SizeSource source = sizeSource(extension.toUpper());
+        SizeSource source = sizeSource(extension.toUpper());
         if (source == SizeSource::None)
             continue; // not a sheet image: passed over, not counted
+        // TIFF and BSB charts carry their size in a header of their own; one
+        // that cannot be read falls back to the constant size and its warning.
+        quint64 headerWidth = 0;
+        quint64 headerHeight = 0;
+        if (source == SizeSource::Tiff || source == SizeSource::Kap) {
+            const QString path = FolderListing::join(options.inFolder, fileName);
+            bool read = false;
+            if (source == SizeSource::Tiff) {
+                TiffHeader tiff;
+                read = tiff.read(path);
+                headerWidth = tiff.width();
+                headerHeight = tiff.height();
+            } else {
+                KapHeader kap;
+                read = kap.read(path);
+                headerWidth = kap.width();
+                headerHeight = kap.height();
+            }
+            source = read ? SizeSource::HeaderRead : SizeSource::Constant;
+        }
         if (source == SizeSource::Constant && !warned) {
             observer.message(QStringLiteral("Programm can recognize image size only for jpeg, bmp, gif, png. "
                                             "For other format Program use constant (4000*4000)"),
@@ -249,6 +274,16 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
                 width = reader.Width();
                 height = reader.Height();
             }
+        } else if (source == SizeSource::HeaderRead) {
+            if (headerWidth > 32767 || headerHeight > 32767) {
+                if (!fail(shownName + QStringLiteral(" Image size %1 x %2 is too large (at most 32767)")
+                                          .arg(headerWidth)
+                                          .arg(headerHeight)))
+                    break;
+                continue;
+            }
+            width = int(headerWidth);
+            height = int(headerHeight);
         }
 
         try {
