@@ -22,9 +22,9 @@ const char *const kHelp =
     "\n"
     "Options:\n"
     "  --out DIR              folder for the map files (default: IMAGES_DIR)\n"
-    "  --scale S              auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K (default auto, else 1:1M)\n"
+    "  --scale S              auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K|1:10K (default auto, else 1:1M)\n"
     "  --mask M               auto|RCC-LLL|R-CC-LLL (default auto, else RCC-LLL)\n"
-    "  --points N             auto|4|5|9 calibration points (default auto: 4 at 1:50K and 1:25K, else 5)\n"
+    "  --points N             auto|4|5|9 calibration points (default auto: 4 at 1:50K and below, else 5)\n"
     "  --grid G               auto|ll|m|off grid lines (default auto: ll at 1:1M and 1:500K, else m)\n"
     "  --margins T,B,S        blank margins in percent: top, bottom, each side (default 5,5,3)\n"
     "  --skip-existing        leave existing map files untouched\n"
@@ -48,7 +48,8 @@ bool oneOf(const QString &value, const QStringList &allowed)
 // Grid and point count that go with a scale when the user leaves them to us.
 void applyScaleDefaults(const QString &scale, MapCreatorOptions &options, bool gridAuto, bool pointsAuto)
 {
-    const bool large = scale == QLatin1String("1:50K") || scale == QLatin1String("1:25K");
+    const bool large = scale == QLatin1String("1:50K") || scale == QLatin1String("1:25K")
+                       || scale == QLatin1String("1:10K");
     const bool small = scale == QLatin1String("1:1M") || scale == QLatin1String("1:500K");
     if (gridAuto)
         options.gridMode = small ? 2 : 1;
@@ -90,7 +91,7 @@ int CreateCommand::run(const QStringList &args)
     const QString mask = parser.value(maskOpt);
     const QString points = parser.value(pointsOpt);
     const QString grid = parser.value(gridOpt);
-    if (!oneOf(scale, {"auto", "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K"}))
+    if (!oneOf(scale, {"auto", "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K", "1:10K"}))
         return usageError(QStringLiteral("unknown --scale '%1'").arg(scale));
     if (!oneOf(mask, {"auto", "RCC-LLL", "R-CC-LLL"}))
         return usageError(QStringLiteral("unknown --mask '%1'").arg(mask));

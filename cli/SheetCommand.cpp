@@ -23,7 +23,7 @@ const char *const kUsage =
     "the latitude and longitude of its nine calibration points.\n"
     "\n"
     "Options:\n"
-    "  --scale S  1:1M, 1:500K, 1:200K, 1:100K, 1:50K or 1:25K (default: from the name)\n"
+    "  --scale S  1:1M, 1:500K, 1:200K, 1:100K, 1:50K, 1:25K or 1:10K (default: from the name)\n"
     "  --mask M   RCC-LLL or R-CC-LLL (default: from the name)\n"
     "  --json     one JSON object per name and line\n"
     "\n"
@@ -75,6 +75,7 @@ SheetFields fieldsOf(const SheetIdentity &id)
     f.iList = id.list;
     f.iList50 = id.list50;
     f.iList25 = id.list25;
+    f.iList10 = id.list10;
     f.iScale = qint16(id.scale);
     f.bSouth = id.south;
     return f;
@@ -140,6 +141,8 @@ QString jsonLine(const QString &name, const Sheet &s)
     line += QLatin1String(",\"list\":") + QString::number(id.list);
     line += QLatin1String(",\"list50\":") + QString::number(id.list50);
     line += QLatin1String(",\"list25\":") + QString::number(id.list25);
+    if (id.scale == 10)
+        line += QLatin1String(",\"list10\":") + QString::number(id.list10);
     line += QLatin1String(",\"zone\":") + s.zone;
     line += QLatin1String(",\"central_meridian\":") + jsonString(s.centralMeridian);
     line += QLatin1String(",\"map_name\":") + jsonString(s.mapName);
@@ -160,6 +163,8 @@ QString plainText(const QString &name, const Sheet &s)
              .arg(id.list)
              .arg(id.list50)
              .arg(id.list25);
+    if (id.scale == 10)
+        t.insert(t.size() - 1, QStringLiteral(", 1:10K number %1").arg(id.list10));
     t += QStringLiteral("  zone %1, central meridian %2\n").arg(s.zone, s.centralMeridian);
     t += QStringLiteral("  map name %1\n").arg(s.mapName);
     t += QStringLiteral("   k  %1  %2  %3\n")
@@ -204,7 +209,7 @@ int parse(const QStringList &args, Options &options)
                 return usageError(program, QStringLiteral("--scale needs a value"));
             }
             if (Global::scaleFromText(value) == 0)
-                return usageError(program, QStringLiteral("unknown scale '%1' (1:1M, 1:500K, 1:200K, 1:100K, 1:50K, 1:25K)").arg(value));
+                return usageError(program, QStringLiteral("unknown scale '%1' (1:1M, 1:500K, 1:200K, 1:100K, 1:50K, 1:25K, 1:10K)").arg(value));
             options.scale = value;
         } else if (arg == QLatin1String("--mask") || arg.startsWith(QLatin1String("--mask="))) {
             QString value;

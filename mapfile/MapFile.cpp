@@ -762,6 +762,7 @@ SheetFields MapFile::sheetFields() const
     s.iList = iList;
     s.iList50 = iList50;
     s.iList25 = iList25;
+    s.iList10 = iList10;
     s.iScale = iScale;
     s.bSouth = bSouth;
     s.iY = iY;

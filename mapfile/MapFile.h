@@ -43,7 +43,8 @@ public:
     qint16 iList = -1;         // sub-sheet within the 1:1M sheet
     qint16 iList50 = 0;        // 1:50K letter index 1..4
     qint16 iList25 = 0;        // 1:25K letter index 1..4
-    qint16 iScale = -1;        // 25, 50, 100, 200, 500 or 1000
+    qint16 iList10 = 0;        // 1:10K sheet number 1..4
+    qint16 iScale = -1;        // 10, 25, 50, 100, 200, 500 or 1000
     bool bSouth = false;       // a southern-hemisphere sheet ("sK-37-001")
     qint16 iX = 0;             // image width in pixels
     qint16 iY = 0;             // image height in pixels

@@ -47,7 +47,7 @@ qint16 northOfMillionSheet(const SheetFields &s)
     return i16(4LL * s.iRow);
 }
 
-// The 1:100K step shared by 1:100K, 1:50K and 1:25K.
+// The 1:100K step shared by 1:100K and the scales below it.
 double latitude100(qint16 top, qint16 n, Edge edge)
 {
     const qint16 r = i16(static_cast<long long>(std::floor(i16(n - 1LL) / 12.0)));
@@ -77,6 +77,29 @@ double latitude50(qint16 top, qint16 n, qint16 a, Edge edge)
             v += 5.0 / 60.0;
         else if (a == 3 || a == 4)
             v -= 5.0 / 60.0;
+        break;
+    case Edge::None: break;
+    }
+    return v;
+}
+
+double latitude25(qint16 top, qint16 n, qint16 a, qint16 b, Edge edge)
+{
+    double v = latitude50(top, n, a, edge);
+    switch (edge) {
+    case Edge::First:
+        if (b == 3 || b == 4)
+            v -= 5.0 / 60.0;
+        break;
+    case Edge::Second:
+        if (b == 1 || b == 2)
+            v += 5.0 / 60.0;
+        break;
+    case Edge::Middle:
+        if (b == 1 || b == 2)
+            v += (5.0 / 60.0) / 2;
+        else if (b == 3 || b == 4)
+            v -= (5.0 / 60.0) / 2;
         break;
     case Edge::None: break;
     }
@@ -143,23 +166,26 @@ double SheetGeometry::latitude(const SheetFields &s, int k)
         return latitude100(top, n, edge);
     case 50:
         return latitude50(top, n, s.iList50, edge);
-    case 25: {
-        double v = latitude50(top, n, s.iList50, edge);
-        const qint16 b = s.iList25;
+    case 25:
+        return latitude25(top, n, s.iList50, s.iList25, edge);
+    case 10: {
+        // Each 1:10K sheet is a quarter of its 1:25K sheet: 2'30" of latitude.
+        double v = latitude25(top, n, s.iList50, s.iList25, edge);
+        const qint16 d = s.iList10;
         switch (edge) {
         case Edge::First:
-            if (b == 3 || b == 4)
-                v -= 5.0 / 60.0;
+            if (d == 3 || d == 4)
+                v -= 2.5 / 60.0;
             break;
         case Edge::Second:
-            if (b == 1 || b == 2)
-                v += 5.0 / 60.0;
+            if (d == 1 || d == 2)
+                v += 2.5 / 60.0;
             break;
         case Edge::Middle:
-            if (b == 1 || b == 2)
-                v += (5.0 / 60.0) / 2;
-            else if (b == 3 || b == 4)
-                v -= (5.0 / 60.0) / 2;
+            if (d == 1 || d == 2)
+                v += (2.5 / 60.0) / 2;
+            else if (d == 3 || d == 4)
+                v -= (2.5 / 60.0) / 2;
             break;
         case Edge::None: break;
         }
@@ -263,6 +289,41 @@ double SheetGeometry::longitude(const SheetFields &s, int k)
                 return b + (i16(w * 15LL) / 60.0) / 4;
             if (eastQuarter)
                 return b + (15.0 / 60.0) / 2 + (15.0 / 60.0) / 4;
+            return b;
+        case Edge::None:
+            return b;
+        }
+        return b;
+    }
+    case 10: {
+        // Each 1:10K sheet is a quarter of its 1:25K sheet (3'45" of
+        // longitude, times the width factor). As at 1:25K, the base is the
+        // west edge of the larger sheet, its quarter steps without the factor.
+        const qint16 c = i16(i16(n + 11LL) % 12);
+        double b = c * 0.5 + lon0;
+        if (a == 2 || a == 4)
+            b += 15.0 / 60.0;
+        const qint16 q = s.iList25;
+        if (q == 2 || q == 4)
+            b += (15.0 / 60.0) / 2;
+        const qint16 d = s.iList10;
+        const bool westQuarter = d == 1 || d == 3;
+        const bool eastQuarter = d == 2 || d == 4;
+        const double quarter = (15.0 / 60.0) / 4; // 3'45"
+        switch (edge) {
+        case Edge::First:
+            return eastQuarter ? b + quarter : b;
+        case Edge::Second:
+            if (westQuarter)
+                return b + (i16(w * 15LL) / 60.0) / 4;
+            if (eastQuarter)
+                return b + (15.0 / 60.0) / 2;
+            return b;
+        case Edge::Middle:
+            if (westQuarter)
+                return b + (i16(w * 15LL) / 60.0) / 8;
+            if (eastQuarter)
+                return b + quarter + quarter / 2;
             return b;
         case Edge::None:
             return b;

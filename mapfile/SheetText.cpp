@@ -24,6 +24,12 @@ QString letterAt(const QString &letters, long long index)
     return letters.at(index - 1);
 }
 
+// The 1:10K sheet number 1..4 as its digit; empty text outside it.
+QString sheetDigit(long long value)
+{
+    return value >= 1 && value <= 4 ? QString::number(value) : QString();
+}
+
 QString twoDigits(long long value)
 {
     return Numeric::zeroPad(value, 2);
@@ -101,6 +107,7 @@ double SheetText::scaleMP(const SheetFields &sheet)
     case 100: h = 444800.0 / 5 / 2; break;
     case 50: h = 444800.0 / 5 / 4; break;
     case 25: h = 444800.0 / 5 / 8; break;
+    case 10: h = 444800.0 / 5 / 16; break;
     default: h = 0; break;
     }
     if (sheet.iY <= 0)
@@ -162,6 +169,13 @@ QString SheetText::mapName(const SheetFields &sheet)
             + letterAt(kCapitalLetters, sheet.iList50) + QLatin1Char('-') + letterAt(kSmallLetters, sheet.iList25);
         for (int k = 2; k <= n; ++k)
             name += QLatin1Char(',') + letterAt(kSmallLetters, i16(sheet.iList25 + k - 1LL));
+        break;
+    case 10:
+        name = base + QLatin1Char('-') + threeDigits(sheet.iList) + QLatin1Char('-')
+            + letterAt(kCapitalLetters, sheet.iList50) + QLatin1Char('-') + letterAt(kSmallLetters, sheet.iList25)
+            + QLatin1Char('-') + sheetDigit(sheet.iList10);
+        for (int k = 2; k <= n; ++k)
+            name += QLatin1Char(',') + sheetDigit(i16(sheet.iList10 + k - 1LL));
         break;
     default:
         name = base;

@@ -137,6 +137,7 @@ qint16 Global::getListCount(int scale)
     switch (scale) {
     case 200:
         return 36;
+    case 10:
     case 25:
     case 50:
     case 100:
@@ -157,6 +158,7 @@ qint16 Global::getListNum(const QString &name, int scale, const QString &mask)
     case 200:
         width = 2;
         break;
+    case 10:
     case 25:
     case 50:
     case 100:
@@ -193,6 +195,15 @@ qint16 Global::getLetter25K(const QString &name, int scale, const QString &mask)
     if (shift < 0)
         return -1;
     return letterIndex(midText(withoutHemisphere(name), 11 + shift, 1));
+}
+
+qint16 Global::getLetter10K(const QString &name, int scale, const QString &mask)
+{
+    Q_UNUSED(scale);
+    const int shift = maskShift(mask);
+    if (shift < 0)
+        return -1;
+    return letterIndex(midText(withoutHemisphere(name), 13 + shift, 1));
 }
 
 QString Global::getHemisphere(const QString &name)
@@ -232,6 +243,8 @@ bool Global::isAllLetters(const QString &text)
 QString Global::getScaleByName(const QString &name)
 {
     const QString p = sheetPattern(name);
+    if (startsWithAny(p, {"L-NN-NNN-N-N-N", "L-NN-NNN-L-L-N", "LNN-NNN-N-N-N", "LNN-NNN-L-L-N"}))
+        return QStringLiteral("1:10K");
     if (startsWithAny(p, {"L-NN-NNN-N-N", "L-NN-NNN-L-L", "LNN-NNN-N-N", "LNN-NNN-L-L"}))
         return QStringLiteral("1:25K");
     if (startsWithAny(p, {"L-NN-NNN-N", "L-NN-NNN-L", "LNN-NNN-N", "LNN-NNN-L"}))
@@ -308,7 +321,7 @@ int Global::scaleFromText(const QString &scaleText)
     static const struct {
         const char *text;
         int scale;
-    } scales[] = {{"1:1M", 1000}, {"1:500K", 500}, {"1:200K", 200}, {"1:100K", 100}, {"1:50K", 50}, {"1:25K", 25}};
+    } scales[] = {{"1:1M", 1000}, {"1:500K", 500}, {"1:200K", 200}, {"1:100K", 100}, {"1:50K", 50}, {"1:25K", 25}, {"1:10K", 10}};
     for (const auto &s : scales) {
         if (scaleText == QLatin1String(s.text))
             return s.scale;
@@ -331,6 +344,8 @@ QString Global::scaleText(int scale)
         return QStringLiteral("1:50K");
     case 25:
         return QStringLiteral("1:25K");
+    case 10:
+        return QStringLiteral("1:10K");
     default:
         return QStringLiteral(" ");
     }

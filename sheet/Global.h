@@ -3,7 +3,7 @@
 #include <QString>
 
 // Stateless text operations that read a sheet name out of an image file name
-// (1:1M row and column, list number, 1:50K / 1:25K letters, scale, mask,
+// (1:1M row and column, list number, 1:50K / 1:25K letters, 1:10K number, scale, mask,
 // hemisphere), and the small path helpers the callers use.
 //
 // Positions are 1-based characters of the name; upper-casing maps Latin and
@@ -26,6 +26,9 @@ public:
     static qint16 getListNum(const QString &name, int scale, const QString &mask);
     static qint16 getLetter50K(const QString &name, int scale, const QString &mask);
     static qint16 getLetter25K(const QString &name, int scale, const QString &mask);
+    // The 1:10K sheet number 1..4 at position 13 ("RCC-LLL") or 14 ("R-CC-LLL"),
+    // read by the letter index rules; -1 for any other mask.
+    static qint16 getLetter10K(const QString &name, int scale, const QString &mask);
     static QString getHemisphere(const QString &name);
 
     static bool isAllDigits(const QString &text);

@@ -46,17 +46,24 @@ SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QSt
         if (!inRange(id.list, 1, Global::getListCount(scale)))
             failed = true;
     }
-    if (scale == 25 || scale == 50) {
+    if (scale == 10 || scale == 25 || scale == 50) {
         id.list50 = Global::getLetter50K(id.baseName, scale, mask);
         if (!inRange(id.list50, 1, 4)) {
             level = QStringLiteral("1:50K");
             failed = true;
         }
     }
-    if (scale == 25) {
+    if (scale == 10 || scale == 25) {
         id.list25 = Global::getLetter25K(id.baseName, scale, mask);
         if (!inRange(id.list25, 1, 4)) {
             level = QStringLiteral("1:25K");
+            failed = true;
+        }
+    }
+    if (scale == 10) {
+        id.list10 = Global::getLetter10K(id.baseName, scale, mask);
+        if (!inRange(id.list10, 1, 4)) {
+            level = QStringLiteral("1:10K");
             failed = true;
         }
     }

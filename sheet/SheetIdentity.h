@@ -4,7 +4,7 @@
 
 // The identity of one sheet image's name under a scale and a file-name mask,
 // with the checks the map creator makes before it writes a map file: the 1:1M
-// row, the column, the list number and the 1:50K / 1:25K letters. The first
+// row, the column, the list number and the 1:50K / 1:25K letters and the 1:10K number. The first
 // failed check gives `error`, the map creator's message text for it.
 class SheetIdentity
 {
@@ -20,11 +20,12 @@ public:
     qint16 list = -1;
     qint16 list50 = 0;
     qint16 list25 = 0;
+    qint16 list10 = 0;
     QString error;      // empty when every check passed
 
     bool ok() const { return error.isEmpty(); }
 
     // Runs the checks in the map creator's order; `scale` in thousands
-    // (1000, 500, 200, 100, 50, 25; anything else fails the list check).
+    // (1000, 500, 200, 100, 50, 25, 10; anything else fails the list check).
     static SheetIdentity check(const QString &fileName, int scale, const QString &mask);
 };

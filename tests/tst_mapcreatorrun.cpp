@@ -220,7 +220,7 @@ private slots:
             << QStringList{"Error|N37-37.bmp Incorrect  map list number in image name 37", "|Done 2 map-files"}
             << QStringList{"N37-36.map"} << 1 << 1 << false;
         QTest::newRow("scale text not known: every list fails")
-            << QStringList{"N-37-001.jpg=jpg:100:100"} << "1:10K" << "R-CC-LLL" << ok
+            << QStringList{"N-37-001.jpg=jpg:100:100"} << "1:5K" << "R-CC-LLL" << ok
             << QStringList{"Error|N-37-001.jpg Incorrect  map list number in image name 0", "|Done 1 map-files"}
             << QStringList{} << 1 << 1 << false;
     }

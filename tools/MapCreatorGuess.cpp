@@ -48,7 +48,8 @@ bool MapCreatorGuess::setByImageName(const QString &fileName, MapCreatorOptions 
         } else if (scale == QLatin1String("1:200K") || scale == QLatin1String("1:100K")) {
             options.gridMode = 1;
             options.pointsText = read(QStringLiteral("points_") + scale, QStringLiteral("5"));
-        } else if (scale == QLatin1String("1:50K") || scale == QLatin1String("1:25K")) {
+        } else if (scale == QLatin1String("1:50K") || scale == QLatin1String("1:25K")
+                   || scale == QLatin1String("1:10K")) {
             options.gridMode = 1;
             options.pointsText = read(QStringLiteral("points_") + scale, QStringLiteral("4"));
         } else {

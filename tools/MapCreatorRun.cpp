@@ -69,6 +69,7 @@ SizeSource sizeSource(const QString &extensionUpper)
 void gridTexts(int scale, QString &minor, QString &major, QString &km)
 {
     switch (scale) {
+    case 10:
     case 25:
     case 50:
         minor = QStringLiteral("1 min");
@@ -299,6 +300,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             map.iList = id.list;
             map.iList50 = id.list50;
             map.iList25 = id.list25;
+            map.iList10 = id.list10;
             map.bSouth = id.south;
 
             if (exists) {

@@ -79,7 +79,8 @@ MapCreator::MapCreator(QWidget *parent)
     m_optionsPanel = new QWidget(this);
     m_cmbScale = editableCombo(m_optionsPanel, "cmbScale",
                                {QStringLiteral("1:1M"), QStringLiteral("1:500K"), QStringLiteral("1:200K"),
-                                QStringLiteral("1:100K"), QStringLiteral("1:50K"), QStringLiteral("1:25K")});
+                                QStringLiteral("1:100K"), QStringLiteral("1:50K"), QStringLiteral("1:25K"),
+                                QStringLiteral("1:10K")});
     m_cmbName = editableCombo(m_optionsPanel, "cmbName", {QStringLiteral("RCC-LLL"), QStringLiteral("R-CC-LLL")});
     m_cmbName->setToolTip(QStringLiteral("R - Row, C - Column, L - List number"));
     m_cmbPoints = editableCombo(m_optionsPanel, "cmbPoints",
