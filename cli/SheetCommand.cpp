@@ -6,6 +6,7 @@
 #include "mapfile/SheetText.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
+#include "sheet/SheetLocator.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,7 @@ namespace {
 
 const char *const kUsage =
     "Usage: quillmark-cli sheet NAME... [--scale S] [--mask M] [--json]\n"
+    "       quillmark-cli sheet --at LAT,LON [--scale S] [--json]\n"
     "\n"
     "Shows the identity of each sheet name (an image file name; a path is cut to\n"
     "the file name), its projection zone and central meridian, its map name and\n"
@@ -26,6 +28,10 @@ const char *const kUsage =
     "  --scale S  1:1M, 1:500K, 1:200K, 1:100K, 1:50K, 1:25K or 1:10K (default: from the name)\n"
     "  --mask M   RCC-LLL or R-CC-LLL (default: from the name)\n"
     "  --json     one JSON object per name and line\n"
+    "  --at LAT,LON  the sheet that holds this point (decimal degrees, south and\n"
+    "             west negative; default scale 1:100K), named as the map creator\n"
+    "             takes names. A point on the edge between sheets belongs to the\n"
+    "             sheet to its north-east.\n"
     "\n"
     "Exit codes: 0 all names good, 1 some name failed a check, 2 usage error.\n";
 
@@ -40,6 +46,7 @@ struct Options
     QString scale; // empty: guessed from each name
     QString mask;  // empty: guessed from each name
     bool json = false;
+    QString at; // "LAT,LON" of --at
 };
 
 void put(FILE *out, const QString &text)
@@ -211,6 +218,14 @@ int parse(const QStringList &args, Options &options)
             if (Global::scaleFromText(value) == 0)
                 return usageError(program, QStringLiteral("unknown scale '%1' (1:1M, 1:500K, 1:200K, 1:100K, 1:50K, 1:25K, 1:10K)").arg(value));
             options.scale = value;
+        } else if (arg == QLatin1String("--at") || arg.startsWith(QLatin1String("--at="))) {
+            if (arg.contains(QLatin1Char('='))) {
+                options.at = arg.section(QLatin1Char('='), 1);
+            } else if (i + 1 < args.size()) {
+                options.at = args.at(++i);
+            } else {
+                return usageError(program, QStringLiteral("--at needs LAT,LON"));
+            }
         } else if (arg == QLatin1String("--mask") || arg.startsWith(QLatin1String("--mask="))) {
             QString value;
             if (arg.contains(QLatin1Char('='))) {
@@ -227,6 +242,20 @@ int parse(const QStringList &args, Options &options)
             return usageError(program, QStringLiteral("unknown option '%1'").arg(arg));
         }
     }
+    if (!options.at.isEmpty()) {
+        if (!options.names.isEmpty())
+            return usageError(program, QStringLiteral("give either --at or sheet names"));
+        const QStringList parts = options.at.split(QLatin1Char(','));
+        bool latOk = false;
+        bool lonOk = false;
+        if (parts.size() == 2) {
+            parts.at(0).trimmed().toDouble(&latOk);
+            parts.at(1).trimmed().toDouble(&lonOk);
+        }
+        if (!latOk || !lonOk)
+            return usageError(program, QStringLiteral("--at wants LAT,LON in decimal degrees, not '%1'").arg(options.at));
+        return -1;
+    }
     if (options.names.isEmpty())
         return usageError(program, QStringLiteral("no sheet name given"));
     return -1;
@@ -240,6 +269,34 @@ int SheetCommand::run(const QStringList &args)
     const int parsed = parse(args, options);
     if (parsed >= 0)
         return parsed;
+
+    if (!options.at.isEmpty()) {
+        const QStringList parts = options.at.split(QLatin1Char(','));
+        const double lat = parts.at(0).trimmed().toDouble();
+        const double lon = parts.at(1).trimmed().toDouble();
+        const QString scaleText = options.scale.isEmpty() ? QStringLiteral("1:100K") : options.scale;
+        const SheetLocator::Result found = SheetLocator::locate(lat, lon, Global::scaleFromText(scaleText));
+        Sheet sheet;
+        QString name = found.name;
+        if (found.ok()) {
+            Options named = options;
+            named.scale = scaleText;
+            named.mask = QStringLiteral("R-CC-LLL");
+            sheet = evaluate(found.name, named);
+        } else {
+            sheet.error = found.error;
+            name = options.at;
+        }
+        if (options.json) {
+            put(stdout, jsonLine(name, sheet));
+        } else if (!sheet.error.isEmpty()) {
+            put(stderr, QLatin1String("Error: ") + sheet.error + QLatin1Char('\n'));
+        } else {
+            put(stdout, plainText(name, sheet));
+        }
+        std::fflush(stdout);
+        return sheet.error.isEmpty() ? 0 : 1;
+    }
 
     int exitCode = 0;
     bool first = true;
