@@ -3,6 +3,7 @@
 #include "settings/Settings.h"
 #include "ui/AboutBox.h"
 #include "ui/CornerMarkers.h"
+#include "ui/FindSheet.h"
 #include "ui/MapCreator.h"
 #include "ui/MapListCreator.h"
 #include "ui/PathRemover.h"
@@ -22,6 +23,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_mapList = utility->addAction(tr("Map list creator"), this, &MainWindow::openMapList);
     m_cornerMarkers = utility->addAction(tr("Corner markers"), this, &MainWindow::openCornerMarkers);
     m_pathRemover = utility->addAction(tr("Image path remover"), this, &MainWindow::openPathRemover);
+    utility->addAction(tr("Find sheet"), this, [this] { openTool(new FindSheet(this)); })
+        ->setObjectName(QStringLiteral("actFindSheet"));
     utility->addSeparator();
     utility->addAction(tr("E&xit"), this, &QWidget::close);
 
