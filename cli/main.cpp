@@ -1,3 +1,4 @@
+#include "cli/CoverageCommand.h"
 #include "cli/CreateCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/SheetCommand.h"
@@ -21,6 +22,7 @@ const char *const kUsage =
     "  corners MAPS_DIR    rewrite the corner markers of every map file\n"
     "  list MAPS_DIR       write _MapList.csv for the map files of a folder\n"
     "  strip-paths MAPS_DIR  strip the directory from the image path of every map file\n"
+    "  coverage DIR        write a GeoJSON or KML file of the sheets a folder covers\n"
     "\n"
     "Run 'quillmark-cli COMMAND --help' for the options of a command.\n"
     "Exit codes: 0 done, 1 some file or name failed, 2 usage error or missing folder.\n";
@@ -55,6 +57,8 @@ int main(int argc, char *argv[])
         return SheetCommand::run(rest);
     if (command == QLatin1String("info"))
         return InfoCommand::run(rest);
+    if (command == QLatin1String("coverage"))
+        return CoverageCommand::run(rest);
     if (command == QLatin1String("create"))
         return CreateCommand::run(rest);
     if (command == QLatin1String("corners") || command == QLatin1String("list")

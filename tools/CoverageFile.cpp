@@ -1,0 +1,220 @@
+#include "tools/CoverageFile.h"
+
+#include "mapfile/MapError.h"
+#include "mapfile/MapFile.h"
+#include "mapfile/SheetGeometry.h"
+#include "mapfile/SheetText.h"
+#include "sheet/Global.h"
+#include "sheet/SheetIdentity.h"
+#include "tools/FolderListing.h"
+#include "tools/RunObserver.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString kWarning = QStringLiteral("Warning");
+
+// A usable corner: a pixel position and a place that is a real coordinate
+// (an unset point line reads as 0, 0).
+bool usable(const MapPoint &p)
+{
+    return p.X >= 0 && p.Y >= 0 && std::isfinite(p.Lat) && std::isfinite(p.Lon) && !(p.Lat == 0 && p.Lon == 0)
+           && std::fabs(p.Lat) <= 90 && std::fabs(p.Lon) <= 180;
+}
+
+QString numberText(double v)
+{
+    return QString::number(v, 'f', 7);
+}
+
+} // namespace
+
+QList<QPair<double, double>> CoverageFile::ring(const Feature &f)
+{
+    // Corners in their order round the sheet, then turned counter-clockwise
+    // (positive area with longitude as x and latitude as y).
+    QList<QPair<double, double>> r;
+    for (int i = 0; i < 4; ++i)
+        r.append({f.lon[i], f.lat[i]});
+    double area = 0;
+    for (int i = 0; i < 4; ++i) {
+        const auto &a = r[i];
+        const auto &b = r[(i + 1) % 4];
+        area += a.first * b.second - b.first * a.second;
+    }
+    if (area < 0)
+        std::reverse(r.begin(), r.end());
+    r.append(r.first());
+    return r;
+}
+
+QList<CoverageFile::Feature> CoverageFile::fromMaps(const QString &folder, RunObserver &observer, int *leftOut)
+{
+    QList<Feature> out;
+    int skipped = 0;
+    const QStringList files = FolderListing::files(folder);
+    for (int i = 0; i < files.size(); ++i) {
+        const QString &name = files.at(i);
+        if (Global::getExtension(name).toUpper() != QLatin1String("MAP"))
+            continue;
+        if (observer.isCancelled())
+            break;
+        observer.progress(i + 1, int(files.size()), name);
+        try {
+            MapFile map;
+            map.KeepReadLines = true;
+            map.ReadMap(FolderListing::join(folder, name));
+            Feature f;
+            bool ok = map.pointCount() >= 4;
+            for (int k = 1; ok && k <= 4; ++k) {
+                const MapPoint &p = map.point(k);
+                ok = usable(p);
+                f.lat[k - 1] = p.Lat;
+                f.lon[k - 1] = p.Lon;
+            }
+            if (!ok) {
+                observer.message(QStringLiteral("Map %1 has no four usable points (1..4): left out of the coverage")
+                                     .arg(name),
+                                 kWarning, RunObserver::Icon::Warning);
+                ++skipped;
+                continue;
+            }
+            f.sheet = map.MapName;
+            f.map = name;
+            f.image = map.ImageName;
+            const QString scale = Global::getScaleByName(map.MapName);
+            f.scale = scale == QLatin1String(" ") ? QString() : scale;
+            out.append(f);
+        } catch (const MapError &e) {
+            observer.message(QStringLiteral("Map %1 cannot be read: %2; left out of the coverage").arg(name, e.text()),
+                             kWarning, RunObserver::Icon::Warning);
+            ++skipped;
+        }
+    }
+    if (leftOut)
+        *leftOut = skipped;
+    return out;
+}
+
+QList<CoverageFile::Feature> CoverageFile::fromNames(const QString &folder, RunObserver &observer, int *leftOut)
+{
+    static const QStringList kinds = {"JPG", "PNG", "BMP", "GIF", "TIF", "KAP", "CAP",
+                                      "OZF", "ECW", "SID", "OZF2", "OZF3"};
+    QList<Feature> out;
+    int skipped = 0;
+    const QStringList files = FolderListing::files(folder);
+    for (int i = 0; i < files.size(); ++i) {
+        const QString &name = files.at(i);
+        if (!kinds.contains(Global::getExtension(name).toUpper()))
+            continue;
+        if (observer.isCancelled())
+            break;
+        observer.progress(i + 1, int(files.size()), name);
+        const QString base = Global::getNameNoExt(name);
+        const QString scale = Global::getScaleByName(base);
+        const QString mask = Global::getMaskByName(base);
+        if (scale == QLatin1String(" ")) {
+            observer.message(QStringLiteral("%1 is not a sheet name: left out of the coverage").arg(name), kWarning,
+                             RunObserver::Icon::Warning);
+            ++skipped;
+            continue;
+        }
+        const SheetIdentity id = SheetIdentity::check(name, Global::scaleFromText(scale), mask);
+        if (!id.ok()) {
+            observer.message(id.error + QStringLiteral(": left out of the coverage"), kWarning,
+                             RunObserver::Icon::Warning);
+            ++skipped;
+            continue;
+        }
+        SheetFields s;
+        s.iRow = id.row;
+        s.iCol = id.col;
+        s.iList = id.list;
+        s.iList50 = id.list50;
+        s.iList25 = id.list25;
+        s.iList10 = id.list10;
+        s.iScale = qint16(id.scale);
+        s.bSouth = id.south;
+        try {
+            Feature f;
+            for (int k = 1; k <= 4; ++k) {
+                f.lat[k - 1] = SheetGeometry::latitude(s, k);
+                f.lon[k - 1] = SheetGeometry::longitude(s, k);
+            }
+            f.sheet = SheetText::mapName(s);
+            f.image = name;
+            f.scale = scale;
+            out.append(f);
+        } catch (const MapError &e) {
+            observer.message(name + QLatin1String(": ") + e.text(), kWarning, RunObserver::Icon::Warning);
+            ++skipped;
+        }
+    }
+    if (leftOut)
+        *leftOut = skipped;
+    return out;
+}
+
+QByteArray CoverageFile::geoJson(const QList<Feature> &features)
+{
+    QJsonArray list;
+    for (const Feature &f : features) {
+        QJsonArray coords;
+        for (const auto &p : ring(f))
+            coords.append(QJsonArray{p.first, p.second});
+        QJsonObject geometry{{"type", "Polygon"}, {"coordinates", QJsonArray{coords}}};
+        QJsonObject properties{{"sheet", f.sheet}, {"map", f.map}, {"image", f.image}, {"scale", f.scale}};
+        list.append(QJsonObject{{"type", "Feature"}, {"properties", properties}, {"geometry", geometry}});
+    }
+    const QJsonObject collection{{"type", "FeatureCollection"}, {"features", list}};
+    return QJsonDocument(collection).toJson(QJsonDocument::Indented);
+}
+
+QByteArray CoverageFile::kml(const QList<Feature> &features)
+{
+    QByteArray bytes;
+    QXmlStreamWriter w(&bytes);
+    w.setAutoFormatting(true);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("kml"));
+    w.writeDefaultNamespace(QStringLiteral("http://www.opengis.net/kml/2.2"));
+    w.writeStartElement(QStringLiteral("Document"));
+    w.writeTextElement(QStringLiteral("name"), QStringLiteral("Coverage"));
+    for (const Feature &f : features) {
+        w.writeStartElement(QStringLiteral("Placemark"));
+        w.writeTextElement(QStringLiteral("name"), f.sheet);
+        w.writeStartElement(QStringLiteral("ExtendedData"));
+        const QPair<QString, QString> data[] = {
+            {"sheet", f.sheet}, {"map", f.map}, {"image", f.image}, {"scale", f.scale}};
+        for (const auto &d : data) {
+            w.writeStartElement(QStringLiteral("Data"));
+            w.writeAttribute(QStringLiteral("name"), d.first);
+            w.writeTextElement(QStringLiteral("value"), d.second);
+            w.writeEndElement();
+        }
+        w.writeEndElement(); // ExtendedData
+        w.writeStartElement(QStringLiteral("Polygon"));
+        w.writeStartElement(QStringLiteral("outerBoundaryIs"));
+        w.writeStartElement(QStringLiteral("LinearRing"));
+        QStringList coords;
+        for (const auto &p : ring(f))
+            coords.append(numberText(p.first) + QLatin1Char(',') + numberText(p.second));
+        w.writeTextElement(QStringLiteral("coordinates"), coords.join(QLatin1Char(' ')));
+        w.writeEndElement(); // LinearRing
+        w.writeEndElement(); // outerBoundaryIs
+        w.writeEndElement(); // Polygon
+        w.writeEndElement(); // Placemark
+    }
+    w.writeEndElement(); // Document
+    w.writeEndElement(); // kml
+    w.writeEndDocument();
+    return bytes;
+}
