@@ -149,6 +149,23 @@ QString pointTitle(int k)
     return QStringLiteral("Point") + Numeric::zeroPad(k, 2);
 }
 
+// A line's text as reading splits it: the first seven lines are all body,
+// the others split at their first comma into Title and Body.
+void splitLine(const QString &text, int idx, QString &title, QString &body)
+{
+    if (idx < 7) {
+        body = text;
+        return;
+    }
+    const qsizetype comma = text.indexOf(u',');
+    if (comma >= 0) {
+        title = text.left(comma);
+        body = text.mid(comma + 1);
+    } else {
+        body = text;
+    }
+}
+
 // The largest file ReadMap takes in.
 constexpr qint64 kMaxMapFileSize = qint64(256) * 1024 * 1024;
 
@@ -355,7 +372,10 @@ void MapFile::ResetPoints()
 {
     m_pointCount = 0;
     m_firstPointLine = 0;
-    m_lines.clear();
+    m_bytes.clear();
+    m_readEnd = 0;
+    m_index.clear();
+    m_changed.clear();
     m_points.fill(MapPoint{});
 }
 
@@ -394,100 +414,208 @@ void MapFile::ReadBytes(const QByteArray &bytes)
 {
     ResetPoints();
     m_eol = QByteArrayLiteral("\r\n");
-    bool eolSeen = false;
+    if (bytes.size() >= qsizetype(kChanged))
+        throw MapError(QStringLiteral("Cannot read the map file: it is too large for a map file"));
+    m_bytes = bytes;
+    m_readEnd = bytes.size();
 
-    const char *data = bytes.constData();
-    const qsizetype size = bytes.size();
+    const char *data = m_bytes.constData();
+    const qsizetype size = m_bytes.size();
+    m_index.reserve(size_t(m_bytes.count('\n')) + 1);
+    bool eolSeen = false;
     qsizetype start = 0;
-    int counter = 0;
     while (start < size) {
         const void *found = std::memchr(data + start, '\n', size_t(size - start));
         qsizetype end = found ? static_cast<const char *>(found) - data : size;
-        MapLine line;
-        if (found) {
-            if (end > start && data[end - 1] == '\r') {
-                line.eol = QByteArrayLiteral("\r\n");
-                --end;
-            } else {
-                line.eol = QByteArrayLiteral("\n");
-            }
-            if (!eolSeen) {
-                m_eol = line.eol;
-                eolSeen = true;
-            }
+        if (found && !eolSeen) {
+            m_eol = end > start && data[end - 1] == '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+            eolSeen = true;
         }
-        line.raw = QByteArray(data + start, end - start);
-        line.rawValid = true;
-        const QString text = Windows1251::decode(line.raw);
-        ++counter;
-        if (counter <= 7) {
-            line.Body = text;
+        if (found && end > start && data[end - 1] == '\r')
+            --end;
+        const int idx = int(m_index.size());
+        QString title;
+        QString body;
+        splitLine(Windows1251::decode(data + start, end - start), idx, title, body);
+        QString parsedTitle = title;
+        QString parsedBody = body;
+        ParseLine(parsedTitle, parsedBody, idx);
+        if (parsedTitle == title && parsedBody == body) {
+            m_index.push_back(quint32(start));
         } else {
-            const qsizetype comma = text.indexOf(u',');
-            if (comma >= 0) {
-                line.Title = text.left(comma);
-                line.Body = text.mid(comma + 1);
-            } else {
-                line.Body = text;
-            }
+            MapLine line;
+            line.Title = std::move(parsedTitle);
+            line.Body = std::move(parsedBody);
+            line.eol = m_eol;
+            m_index.push_back(kChanged | quint32(m_changed.size()));
+            m_changed.push_back(std::move(line));
         }
-        line.Tag = -1;
-        addParsedLine(std::move(line));
         start = found ? static_cast<const char *>(found) - data + 1 : size;
     }
     SortPoints();
 }
 
-void MapFile::addParsedLine(MapLine line)
+void MapFile::checkIndex(int i) const
 {
-    const QString title = line.Title;
-    const QString body = line.Body;
-    ParseLine(line.Title, line.Body, int(m_lines.size()));
-    if (line.rawValid && (line.Title != title || line.Body != body)) {
-        line.rawValid = false;
-        line.raw.clear();
+    if (i < 0 || i >= lineCount())
+        throw MapError(outOfRange(i, lineCount()));
+}
+
+void MapFile::rawSpan(int i, qsizetype &begin, qsizetype &end, QByteArrayView &eol) const
+{
+    const char *data = m_bytes.constData();
+    begin = qsizetype(m_index[size_t(i)]);
+    // A last line read without a line end stops where the file stopped.
+    const qsizetype limit = begin < m_readEnd ? m_readEnd : m_bytes.size();
+    const void *found = std::memchr(data + begin, '\n', size_t(limit - begin));
+    if (!found) {
+        end = limit;
+        eol = QByteArrayView();
+        return;
     }
-    if (!line.rawValid)
-        line.eol = m_eol;
-    m_lines.append(std::move(line));
+    end = static_cast<const char *>(found) - data;
+    if (end > begin && data[end - 1] == '\r') {
+        --end;
+        eol = QByteArrayView("\r\n", 2);
+    } else {
+        eol = QByteArrayView("\n", 1);
+    }
+}
+
+MapLine MapFile::line(int i) const
+{
+    checkIndex(i);
+    const quint32 entry = m_index[size_t(i)];
+    if (entry & kChanged)
+        return m_changed[entry & ~kChanged];
+    qsizetype begin = 0, end = 0;
+    QByteArrayView eol;
+    rawSpan(i, begin, end, eol);
+    MapLine line;
+    line.raw = QByteArray(m_bytes.constData() + begin, end - begin);
+    line.rawValid = true;
+    line.eol = eol.toByteArray();
+    splitLine(Windows1251::decode(line.raw), i, line.Title, line.Body);
+    return line;
+}
+
+qint64 MapFile::appendRawLine(const QString &title, const QString &body, int idx)
+{
+    // Reading splits the first seven lines not at all and the others at
+    // their first comma: only a line that reads back the same may be kept
+    // as bytes.
+    if (idx < 7) {
+        if (!title.isEmpty())
+            return -1;
+    } else if (title.isEmpty()) {
+        if (body.contains(u','))
+            return -1;
+    } else if (body.isEmpty() || title.contains(u',')) {
+        return -1;
+    }
+    const qsizetype base = m_bytes.size();
+    if (base >= qsizetype(kChanged) - title.size() - body.size() - 3)
+        return -1;
+    bool ok = Windows1251::encode(title, m_bytes) < 0;
+    if (ok && !title.isEmpty())
+        m_bytes.append(',');
+    ok = ok && Windows1251::encode(body, m_bytes) < 0;
+    const qsizetype end = m_bytes.size();
+    ok = ok && std::memchr(m_bytes.constData() + base, '\n', size_t(end - base)) == nullptr
+        && (end == base || m_bytes.at(end - 1) != '\r');
+    if (!ok) {
+        m_bytes.truncate(base);
+        return -1;
+    }
+    m_bytes.append(m_eol);
+    return base;
+}
+
+void MapFile::setChanged(int i, MapLine line)
+{
+    quint32 &entry = m_index[size_t(i)];
+    if (entry & kChanged) {
+        m_changed[entry & ~kChanged] = std::move(line);
+        return;
+    }
+    entry = kChanged | quint32(m_changed.size());
+    m_changed.push_back(std::move(line));
 }
 
 // --- editing -------------------------------------------------------------------------
 
 void MapFile::AddLine(const QString &Title, const QString &body, int idx)
 {
+    const qint16 tag = Numeric::toInt16(static_cast<long long>(idx));
+    QString title = Title;
+    QString text = body;
+    const int num = lineCount();
+    ParseLine(title, text, num);
+    if (tag == -1) {
+        const qint64 offset = appendRawLine(title, text, num);
+        if (offset >= 0) {
+            m_index.push_back(quint32(offset));
+            return;
+        }
+    }
     MapLine line;
-    line.Title = Title;
-    line.Body = body;
-    line.Tag = Numeric::toInt16(static_cast<long long>(idx));
-    addParsedLine(std::move(line));
+    line.Title = std::move(title);
+    line.Body = std::move(text);
+    line.Tag = tag;
+    line.eol = m_eol;
+    m_index.push_back(kChanged | quint32(m_changed.size()));
+    m_changed.push_back(std::move(line));
 }
 
 void MapFile::SetLine(int num, const QString &Title, const QString &body, int idx, bool fParse)
 {
-    if (num < 0 || num >= m_lines.size())
-        throw MapError(outOfRange(num, int(m_lines.size())));
+    checkIndex(num);
     const qint16 tag = Numeric::toInt16(static_cast<long long>(idx));
     QString title = Title;
     QString text = body;
     if (fParse)
         ParseLine(title, text, num);
-    MapLine &line = m_lines[num];
-    line.Tag = tag;
-    if (line.rawValid && line.Title == title && line.Body == text)
-        return; // the same text: the line keeps its own bytes
-    line.Title = std::move(title);
-    line.Body = std::move(text);
-    line.raw.clear();
-    line.rawValid = false;
-    line.eol = m_eol;
+    quint32 &entry = m_index[size_t(num)];
+    if (entry & kChanged) {
+        MapLine &line = m_changed[entry & ~kChanged];
+        line.Tag = tag;
+        if (line.rawValid && line.Title == title && line.Body == text)
+            return; // the same text: the line keeps its own bytes
+        line.Title = std::move(title);
+        line.Body = std::move(text);
+        line.raw.clear();
+        line.rawValid = false;
+        line.eol = m_eol;
+        return;
+    }
+    MapLine line = this->line(num);
+    if (line.Title == title && line.Body == text) {
+        if (tag == -1)
+            return; // the same text: the line keeps its own bytes
+        line.Tag = tag;
+        setChanged(num, std::move(line));
+        return;
+    }
+    if (tag == -1) {
+        const qint64 offset = appendRawLine(title, text, num);
+        if (offset >= 0) {
+            m_index[size_t(num)] = quint32(offset);
+            return;
+        }
+    }
+    MapLine changed;
+    changed.Title = std::move(title);
+    changed.Body = std::move(text);
+    changed.Tag = tag;
+    changed.eol = m_eol;
+    setChanged(num, std::move(changed));
 }
 
 void MapFile::RemovePath()
 {
-    if (m_lines.size() < 3)
+    if (lineCount() < 3)
         return;
-    const QString path = m_lines.at(2).Body;
+    const QString path = line(2).Body;
     const qsizetype slash = path.lastIndexOf(u'\\');
     if (slash >= 0)
         SetLine(2, QString(), path.mid(slash + 1), -1, true);
@@ -500,9 +628,9 @@ void MapFile::SetCorner()
     for (int k = 1; k <= 4; ++k) {
         const int xy = m_cornerXY[k].LineNo;
         const int ll = m_cornerLL[k].LineNo;
-        if (xy <= 0 || xy >= m_lines.size() || !upperIs(m_lines.at(xy).Title, "MMPXY"))
+        if (xy <= 0 || xy >= lineCount() || !upperIs(line(xy).Title, "MMPXY"))
             throw MapError(QStringLiteral("The map has no corner marker line MMPXY %1").arg(k));
-        if (ll <= 0 || ll >= m_lines.size() || !upperIs(m_lines.at(ll).Title, "MMPLL"))
+        if (ll <= 0 || ll >= lineCount() || !upperIs(line(ll).Title, "MMPLL"))
             throw MapError(QStringLiteral("The map has no corner marker line MMPLL %1").arg(k));
     }
     SortPoints();
@@ -652,9 +780,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
 
 QString MapFile::lineText(int i) const
 {
-    if (i < 0 || i >= m_lines.size())
-        throw MapError(outOfRange(i, int(m_lines.size())));
-    const MapLine &line = m_lines.at(i);
+    const MapLine line = this->line(i);
     if (line.Title.isEmpty())
         return line.Body;
     if (line.Body.isEmpty())
@@ -665,17 +791,26 @@ QString MapFile::lineText(int i) const
 QByteArray MapFile::ToBytes() const
 {
     QByteArray out;
-    qsizetype total = 0;
-    for (const MapLine &line : m_lines)
+    qsizetype total = m_bytes.size();
+    for (const MapLine &line : m_changed)
         total += (line.rawValid ? line.raw.size() : line.Title.size() + line.Body.size() + 1) + 2;
     out.reserve(total);
 
-    const qsizetype last = m_lines.size() - 1;
+    const qsizetype last = qsizetype(m_index.size()) - 1;
     for (qsizetype i = 0; i <= last; ++i) {
-        const MapLine &line = m_lines.at(i);
+        const quint32 entry = m_index[size_t(i)];
+        if (!(entry & kChanged)) {
+            qsizetype begin = 0, end = 0;
+            QByteArrayView eol;
+            rawSpan(int(i), begin, end, eol);
+            out.append(m_bytes.constData() + begin, end - begin);
+            // A last line without a line end gets one when it is no longer last.
+            out.append(eol.isEmpty() && i != last ? QByteArrayView(m_eol) : eol);
+            continue;
+        }
+        const MapLine &line = m_changed[entry & ~kChanged];
         if (line.rawValid) {
             out.append(line.raw);
-            // A last line without a line end gets one when it is no longer last.
             out.append(line.eol.isEmpty() && i != last ? m_eol : line.eol);
             continue;
         }
@@ -771,7 +906,7 @@ SheetFields MapFile::sheetFields() const
 
 bool MapFile::hasHeader() const
 {
-    return !m_lines.isEmpty() && lineText(0).startsWith(QLatin1String("OziExplorer Map Data File"));
+    return lineCount() > 0 && lineText(0).startsWith(QLatin1String("OziExplorer Map Data File"));
 }
 
 // --- calibration points ----------------------------------------------------------------
@@ -1067,7 +1202,7 @@ int MapFile::SetPoint(int k, bool fCanCreateNew)
         throw MapError(QStringLiteral("The map has no point lines: Point%1 cannot be written").arg(Numeric::zeroPad(k, 2)));
     const int target = m_firstPointLine + k - 1;
     const QString title = pointTitle(k);
-    if (target >= m_lines.size() || m_lines.at(target).Title.toUpper() != title.toUpper())
+    if (target >= lineCount() || line(target).Title.toUpper() != title.toUpper())
         throw MapError(QStringLiteral("The map has no line %1 where it is expected (line %2)").arg(title).arg(target));
 
     double X = 0, Y = 0, Lat = 0, Lon = 0;

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 class MessageObserver;
 class QIODevice;
@@ -100,8 +101,9 @@ public:
     int SetPoint(int k, bool fCanCreateNew = false);
 
     // --- read-only views for tools and tests --------------------------------
-    int lineCount() const { return int(m_lines.size()); }
-    const MapLine &line(int i) const { return m_lines.at(i); }
+    int lineCount() const { return int(m_index.size()); }
+    // Line i as its fields (a read line is decoded when asked for).
+    MapLine line(int i) const;
     QString lineText(int i) const;       // the line as it is written, without line end
     int pointCount() const { return m_pointCount; }
     const MapPoint &point(int k) const;   // k = 1..9
@@ -122,14 +124,28 @@ private:
     QString FormatDD(double value) const;
     void SwapPoints(int a, int b);
     void CopyPoint(int target, const MapPoint &source);
-    void addParsedLine(MapLine line);
+    void checkIndex(int i) const;
+    // Where the bytes of an unchanged line are: [begin, end) and its line end.
+    void rawSpan(int i, qsizetype &begin, qsizetype &end, QByteArrayView &eol) const;
+    // Appends a line's bytes to m_bytes when reading them back at line `idx`
+    // gives the same Title and Body; returns their offset, or -1.
+    qint64 appendRawLine(const QString &title, const QString &body, int idx);
+    void setChanged(int i, MapLine line);
 
     std::array<MapPoint, 10> m_points{};  // slots 1..9 (0 unused)
     int m_pointCount = 0;
     int m_firstPointLine = 0;
     std::array<CornerXY, 5> m_cornerXY{}; // 1..4
     std::array<CornerLL, 5> m_cornerLL{}; // 1..4
-    QList<MapLine> m_lines;
+    // The lines: the bytes read from the file (and the bytes of lines added
+    // later that read back the same) plus, per line, one 32-bit entry: the
+    // offset of its bytes, or kChanged with the index of a line held apart in
+    // m_changed (a line whose text the program changed, or that carries a tag).
+    static constexpr quint32 kChanged = 0x80000000u;
+    QByteArray m_bytes;
+    qsizetype m_readEnd = 0;              // m_bytes[0, m_readEnd) came from the file
+    std::vector<quint32> m_index;
+    std::vector<MapLine> m_changed;
     QByteArray m_eol = "\r\n";            // line end for new and changed lines
     bool m_projFixed = false;
     int m_projLine = 0;
