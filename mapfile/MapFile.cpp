@@ -119,6 +119,58 @@ bool upperStartsWith(QStringView text, const char *key)
     return upperMatches(text, QLatin1StringView(key), true);
 }
 
+// The keywords of the titles the line parser reads.
+enum class Keyword { None, MMPNUM, MM1B, MMPXY, MMPLL, MAP_PROJECTION, PROJECTION_SETUP, POINT };
+
+Keyword keywordOf(QStringView title)
+{
+    // An ASCII title is upper-cased into a small buffer and compared there;
+    // any other title takes the full upper-casing of upperIs.
+    char upper[17];
+    const qsizetype n = std::min<qsizetype>(title.size(), 16);
+    bool ascii = true;
+    for (qsizetype i = 0; i < n && ascii; ++i) {
+        const char16_t c = title.at(i).unicode();
+        ascii = c < 0x80;
+        upper[i] = char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    if (!ascii) {
+        if (upperIs(title, "MMPNUM"))
+            return Keyword::MMPNUM;
+        if (upperIs(title, "MM1B"))
+            return Keyword::MM1B;
+        if (upperIs(title, "MMPXY"))
+            return Keyword::MMPXY;
+        if (upperIs(title, "MMPLL"))
+            return Keyword::MMPLL;
+        if (upperIs(title, "MAP PROJECTION"))
+            return Keyword::MAP_PROJECTION;
+        if (upperIs(title, "PROJECTION SETUP"))
+            return Keyword::PROJECTION_SETUP;
+        if (upperStartsWith(title, "POINT"))
+            return Keyword::POINT;
+        return Keyword::None;
+    }
+    const QByteArrayView head(upper, n);
+    if (n >= 5 && head.first(5) == "POINT")
+        return Keyword::POINT;
+    if (title.size() > 16)
+        return Keyword::None; // longer than every other keyword (and all ASCII so far)
+    if (head == "MMPNUM")
+        return Keyword::MMPNUM;
+    if (head == "MM1B")
+        return Keyword::MM1B;
+    if (head == "MMPXY")
+        return Keyword::MMPXY;
+    if (head == "MMPLL")
+        return Keyword::MMPLL;
+    if (head == "MAP PROJECTION")
+        return Keyword::MAP_PROJECTION;
+    if (head == "PROJECTION SETUP")
+        return Keyword::PROJECTION_SETUP;
+    return Keyword::None;
+}
+
 double lenient(QStringView text)
 {
     return Numeric::leadingNumber(text);
@@ -146,6 +198,15 @@ QString wholeNumber(double value)
 
 QString pointTitle(int k)
 {
+    // Point01..Point30 are made once; every new map has them all.
+    static const std::array<QString, 31> titles = [] {
+        std::array<QString, 31> t;
+        for (int n = 1; n <= 30; ++n)
+            t[size_t(n)] = QStringLiteral("Point") + Numeric::zeroPad(n, 2);
+        return t;
+    }();
+    if (k >= 1 && k <= 30)
+        return titles[size_t(k)];
     return QStringLiteral("Point") + Numeric::zeroPad(k, 2);
 }
 
@@ -482,6 +543,24 @@ void MapFile::rawSpan(int i, qsizetype &begin, qsizetype &end, QByteArrayView &e
     }
 }
 
+QString MapFile::lineTitle(int i) const
+{
+    checkIndex(i);
+    const quint32 entry = m_index[size_t(i)];
+    if (entry & kChanged)
+        return m_changed[entry & ~kChanged].Title;
+    if (i < 7)
+        return QString();
+    qsizetype begin = 0, end = 0;
+    QByteArrayView eol;
+    rawSpan(i, begin, end, eol);
+    const char *data = m_bytes.constData() + begin;
+    const void *comma = std::memchr(data, ',', size_t(end - begin));
+    if (!comma)
+        return QString();
+    return Windows1251::decode(data, static_cast<const char *>(comma) - data);
+}
+
 MapLine MapFile::line(int i) const
 {
     checkIndex(i);
@@ -588,8 +667,15 @@ void MapFile::SetLine(int num, const QString &Title, const QString &body, int id
         line.eol = m_eol;
         return;
     }
-    MapLine line = this->line(num);
-    if (line.Title == title && line.Body == text) {
+    // A read line's text is its Title and Body, with the comma between them
+    // unless one is empty: a text of another length is another text.
+    qsizetype begin = 0, end = 0;
+    QByteArrayView eol;
+    rawSpan(num, begin, end, eol);
+    const qsizetype newLength = title.size() + text.size() + (!title.isEmpty() && !text.isEmpty() ? 1 : 0);
+    const bool maybeSame = newLength == end - begin || newLength == end - begin - 1;
+    MapLine line = maybeSame ? this->line(num) : MapLine();
+    if (maybeSame && line.Title == title && line.Body == text) {
         if (tag == -1)
             return; // the same text: the line keeps its own bytes
         line.Tag = tag;
@@ -628,9 +714,9 @@ void MapFile::SetCorner()
     for (int k = 1; k <= 4; ++k) {
         const int xy = m_cornerXY[k].LineNo;
         const int ll = m_cornerLL[k].LineNo;
-        if (xy <= 0 || xy >= lineCount() || !upperIs(line(xy).Title, "MMPXY"))
+        if (xy <= 0 || xy >= lineCount() || !upperIs(lineTitle(xy), "MMPXY"))
             throw MapError(QStringLiteral("The map has no corner marker line MMPXY %1").arg(k));
-        if (ll <= 0 || ll >= lineCount() || !upperIs(line(ll).Title, "MMPLL"))
+        if (ll <= 0 || ll >= lineCount() || !upperIs(lineTitle(ll), "MMPLL"))
             throw MapError(QStringLiteral("The map has no corner marker line MMPLL %1").arg(k));
     }
     SortPoints();
@@ -689,16 +775,19 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
         return;
     if (Title.isEmpty())
         return;
+    const Keyword keyword = keywordOf(Title);
+    if (keyword == Keyword::None)
+        return;
 
-    if (upperIs(Title, "MMPNUM")) {
+    if (keyword == Keyword::MMPNUM) {
         trapped([&] { MMPNUM = Numeric::toInt16(lenient(body)); });
-    } else if (upperIs(Title, "MM1B")) {
+    } else if (keyword == Keyword::MM1B) {
         trapped([&] {
             const double v = lenient(body);
             if (std::fabs(v) <= double(std::numeric_limits<float>::max()))
                 MM1B = float(v);
         });
-    } else if (upperIs(Title, "MMPXY")) {
+    } else if (keyword == Keyword::MMPXY) {
         const Fields f(body, 3);
         qint16 n = 0;
         trapped([&] { n = strictInt16(f.at(0)); });
@@ -708,7 +797,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
             trapped([&] { c.Y = Numeric::toInt16(lenient(f.at(2))); });
             c.LineNo = idx;
         }
-    } else if (upperIs(Title, "MMPLL")) {
+    } else if (keyword == Keyword::MMPLL) {
         const Fields f(body, 3);
         qint16 n = 0;
         trapped([&] { n = strictInt16(f.at(0)); });
@@ -718,7 +807,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
             trapped([&] { c.Lat = lenient(f.at(2)); });
             c.LineNo = idx;
         }
-    } else if (upperIs(Title, "MAP PROJECTION")) {
+    } else if (keyword == Keyword::MAP_PROJECTION) {
         m_projLine = idx;
         trapped([&] {
             const Fields f(body, 7);
@@ -730,7 +819,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
             if (m_projFixed)
                 body = QLatin1String(kTransverseMercator);
         });
-    } else if (upperIs(Title, "PROJECTION SETUP")) {
+    } else if (keyword == Keyword::PROJECTION_SETUP) {
         m_projSetupLine = idx;
         if (m_projFixed && !KeepReadLines) {
             trapped([&] {
@@ -738,7 +827,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
                     + Numeric::zeroPad(getZone(), 2) + QStringLiteral("500000.00, 0.00,,,,,");
             });
         }
-    } else if (upperStartsWith(Title, "POINT")) {
+    } else if (keyword == Keyword::POINT) {
         qint16 n = 0;
         trapped([&] { n = strictInt16(QStringView(Title).right(2)); });
         if (n < 1 || n > 9)
@@ -1158,6 +1247,8 @@ void MapFile::CreateNew(const QString &ImgFile)
 {
     ResetPoints();
     m_eol = QByteArrayLiteral("\r\n");
+    m_bytes.reserve(4096); // a new map with its points and grid
+    m_index.reserve(72);
     const QString empty;
     AddLine(empty, QStringLiteral("OziExplorer Map Data File Version 2.2"), -1);
     AddLine(empty, getMapName(), -1);
@@ -1202,7 +1293,7 @@ int MapFile::SetPoint(int k, bool fCanCreateNew)
         throw MapError(QStringLiteral("The map has no point lines: Point%1 cannot be written").arg(Numeric::zeroPad(k, 2)));
     const int target = m_firstPointLine + k - 1;
     const QString title = pointTitle(k);
-    if (target >= lineCount() || line(target).Title.toUpper() != title.toUpper())
+    if (target >= lineCount() || lineTitle(target).toUpper() != title.toUpper())
         throw MapError(QStringLiteral("The map has no line %1 where it is expected (line %2)").arg(title).arg(target));
 
     double X = 0, Y = 0, Lat = 0, Lon = 0;

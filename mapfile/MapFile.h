@@ -104,6 +104,7 @@ public:
     int lineCount() const { return int(m_index.size()); }
     // Line i as its fields (a read line is decoded when asked for).
     MapLine line(int i) const;
+    QString lineTitle(int i) const;      // line(i).Title, without decoding the rest
     QString lineText(int i) const;       // the line as it is written, without line end
     int pointCount() const { return m_pointCount; }
     const MapPoint &point(int k) const;   // k = 1..9

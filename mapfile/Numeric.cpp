@@ -142,6 +142,23 @@ bool Numeric::strictNumber(QStringView text, double &value)
 
 QString Numeric::zeroPad(long long value, int width)
 {
-    const QString digits = QString::number(value < 0 ? -value : value).rightJustified(width, QLatin1Char('0'));
-    return value < 0 ? QLatin1Char('-') + digits : digits;
+    // Digits from the right into a buffer, then one text of the right size.
+    char digits[24];
+    int n = 0;
+    unsigned long long rest = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                        : static_cast<unsigned long long>(value);
+    do {
+        digits[n++] = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    const int padding = width > n ? width - n : 0;
+    QString text(qsizetype(value < 0) + padding + n, Qt::Uninitialized);
+    QChar *out = text.data();
+    if (value < 0)
+        *out++ = QLatin1Char('-');
+    for (int i = 0; i < padding; ++i)
+        *out++ = QLatin1Char('0');
+    while (n > 0)
+        *out++ = QLatin1Char(digits[--n]);
+    return text;
 }

@@ -40,6 +40,55 @@ QString threeDigits(long long value)
     return Numeric::zeroPad(value, 3);
 }
 
+// A short ASCII text put together without a text object per piece.
+class ShortText
+{
+public:
+    void add(char c)
+    {
+        if (m_size < int(sizeof m_chars))
+            m_chars[m_size++] = c;
+    }
+    void add(const char *text)
+    {
+        while (*text)
+            add(*text++);
+    }
+    // A whole number, at least `width` digits with leading zeros.
+    void add(unsigned long long value, int width)
+    {
+        char digits[24];
+        int n = 0;
+        do {
+            digits[n++] = char('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        for (int i = n; i < width; ++i)
+            add('0');
+        while (n > 0)
+            add(digits[--n]);
+    }
+    // A whole-valued double as "f" with no decimals writes it; false (and
+    // nothing added) for values it leaves to the general conversion.
+    bool addWhole(double value)
+    {
+        if (!(std::fabs(value) < 1e15) || value != std::trunc(value) || (value == 0 && std::signbit(value)))
+            return false;
+        if (value < 0)
+            add('-');
+        add(static_cast<unsigned long long>(std::fabs(value)), 1);
+        return true;
+    }
+    QString text() const
+    {
+        return QString::fromLatin1(m_chars, m_size);
+    }
+
+private:
+    char m_chars[96];
+    int m_size = 0;
+};
+
 // Whole degrees and the six-decimal fraction, as both decimal-degree texts
 // write them. The fraction is rounded half to even; a fraction that rounds to
 // a whole degree carries into the degrees, and a value between -1 and 0 keeps
@@ -52,10 +101,16 @@ QString sixDecimals(double wholePart, double value)
         whole += value < 0 ? -1.0 : 1.0;
         frac = 0;
     }
-    QString text = QString::number(whole, 'f', 0);
+    ShortText text;
     if (whole == 0 && value < 0 && frac > 0)
-        text = QStringLiteral("-0");
-    return text + QLatin1Char('.') + Numeric::zeroPad(static_cast<long long>(frac), 6);
+        text.add("-0");
+    else if (!text.addWhole(whole))
+        return QString::number(whole, 'f', 0) + QLatin1Char('.') + Numeric::zeroPad(static_cast<long long>(frac), 6);
+    text.add('.');
+    if (frac < 0)
+        return text.text() + Numeric::zeroPad(static_cast<long long>(frac), 6);
+    text.add(static_cast<unsigned long long>(frac), 6);
+    return text.text();
 }
 
 // Degrees, minutes with four decimals, as the point lines carry them.
@@ -67,8 +122,22 @@ QString degreesMinutes(double value, QChar hemisphere)
     const double m = Numeric::roundHalfEven((a - deg) * 60.0 * 10000.0) / 10000.0;
     const double mi = std::trunc(m);
     const qint16 mf = Numeric::toInt16((m - mi) * 10000.0);
-    return QString::number(deg) + QLatin1String(", ") + QString::number(mi, 'f', 0) + QLatin1Char('.')
-        + Numeric::zeroPad(mf, 4) + QLatin1Char(',') + hemisphere;
+    ShortText text;
+    if (deg < 0 || mf < 0 || !hemisphere.isPrint() || hemisphere.unicode() >= 0x80) {
+        return QString::number(deg) + QLatin1String(", ") + QString::number(mi, 'f', 0) + QLatin1Char('.')
+            + Numeric::zeroPad(mf, 4) + QLatin1Char(',') + hemisphere;
+    }
+    text.add(static_cast<unsigned long long>(deg), 1);
+    text.add(", ");
+    if (!text.addWhole(mi)) {
+        return QString::number(deg) + QLatin1String(", ") + QString::number(mi, 'f', 0) + QLatin1Char('.')
+            + Numeric::zeroPad(mf, 4) + QLatin1Char(',') + hemisphere;
+    }
+    text.add('.');
+    text.add(static_cast<unsigned long long>(mf), 4);
+    text.add(',');
+    text.add(char(hemisphere.unicode()));
+    return text.text();
 }
 
 } // namespace

@@ -122,7 +122,7 @@ QString unusableMapReason(const MapFile &map)
 void putGrid(MapFile &map, const QString &heading, const QString &title, const QString &body)
 {
     for (int i = map.lineCount() - 1; i >= 0; --i) {
-        if (map.line(i).Title.compare(title, Qt::CaseInsensitive) == 0) {
+        if (map.lineTitle(i).compare(title, Qt::CaseInsensitive) == 0) {
             map.SetLine(i, title, body, -1, true);
             return;
         }
