@@ -77,6 +77,16 @@ void ConsoleObserver::message(const QString &text, const QString &caption, Icon)
     }
 }
 
+void ConsoleObserver::fileResult(const QString &fileName, FileOutcome outcome, const QString &text)
+{
+    if (outcome != FileOutcome::Warning && outcome != FileOutcome::FromMargins)
+        return;
+    clearProgress();
+    put(stderr, QStringLiteral("Warning: ") + printable(fileName) + QLatin1String(": ") + printable(text)
+                    + QLatin1Char('\n'));
+    std::fflush(stderr);
+}
+
 void ConsoleObserver::status(const QString &)
 {
     // The progress line already names the file; status texts are for windows.

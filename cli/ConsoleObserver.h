@@ -4,6 +4,7 @@
 
 // Prints a run's messages for a terminal or a script:
 //  - "Error: <text>" / "Warning: <text>" lines (the caption, a colon, the text) on stderr,
+//  - "Warning: <file>: <text>" for a file that was done with a warning,
 //  - messages without a caption ("Done 3 map-files") on stdout,
 //  - on a terminal only, a progress line on stderr that the next line overwrites.
 // The "continue?" question is answered by the --on-error choice; Ctrl+C asks
@@ -19,6 +20,9 @@ public:
     void message(const QString &text, const QString &caption, Icon icon) override;
     void status(const QString &text) override;
     void progress(int index, int total, const QString &fileName) override;
+    // Warnings and notes about a file: "Warning: <file>: <text>" on stderr (a
+    // failure is printed by its message already).
+    void fileResult(const QString &fileName, FileOutcome outcome, const QString &text) override;
     bool askContinue(const QString &text, const QString &caption) override;
     bool isCancelled() override;
 

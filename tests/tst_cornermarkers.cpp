@@ -189,9 +189,6 @@ void TestCornerMarkers::badFileIsLeftAsItWas_data()
         << QString();
     QTest::newRow("no MMPXY line for corner 3") << removeLine(gk5, 47) << QString();
     QTest::newRow("no MMPLL line for corner 1") << removeLine(gk5, 49) << QString();
-    QTest::newRow("no corner lines at all")
-        << removeLine(removeLine(removeLine(removeLine(removeLine(removeLine(removeLine(removeLine(gk5, 52), 51), 50), 49), 48), 47), 46), 45)
-        << QString();
 }
 
 void TestCornerMarkers::badFileIsLeftAsItWas()

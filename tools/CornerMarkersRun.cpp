@@ -44,9 +44,80 @@ bool cornersSound(const MapFile &map)
     return true;
 }
 
+// Whether the map has none of the eight corner lines (MMPXY and MMPLL, any number).
+bool lacksAllCornerLines(const MapFile &map)
+{
+    for (int i = 1; i < map.lineCount(); ++i) {
+        const QString title = map.line(i).Title.trimmed().toUpper();
+        if (title == QLatin1String("MMPXY") || title == QLatin1String("MMPLL"))
+            return false;
+    }
+    return true;
+}
+
+// The line index before which the corner lines of a map that has none go:
+// after its MMPNUM line; without one, where a new map has them (after MM0, or
+// before MM1B, or after the "Moving Map Parameters" line), else at the end.
+int cornerInsertIndex(const MapFile &map)
+{
+    int mm0 = -1, mm1b = -1, moving = -1;
+    for (int i = 1; i < map.lineCount(); ++i) {
+        const QString title = map.line(i).Title.trimmed().toUpper();
+        if (title == QLatin1String("MMPNUM"))
+            return i + 1;
+        if (title == QLatin1String("MM0") && mm0 < 0)
+            mm0 = i;
+        else if (title == QLatin1String("MM1B") && mm1b < 0)
+            mm1b = i;
+        else if (title.startsWith(QLatin1String("MOVING MAP PARAMETERS")) && moving < 0)
+            moving = i;
+    }
+    if (mm0 >= 0)
+        return mm0 + 1;
+    if (mm1b >= 0)
+        return mm1b;
+    if (moving >= 0)
+        return moving + 1;
+    return map.lineCount();
+}
+
+// The bytes of `map` with the eight corner lines put in before line `at`,
+// with the file's own line ends; every other line keeps its bytes. SetCorner
+// fills them in afterwards.
+QByteArray withCornerLines(const MapFile &map, int at)
+{
+    const QByteArray bytes = map.ToBytes();
+    QByteArray eol = "\r\n";
+    for (int i = 0; i < map.lineCount(); ++i) {
+        if (!map.line(i).eol.isEmpty()) {
+            eol = map.line(i).eol;
+            break;
+        }
+    }
+    // The byte offset of line `at`: past `at` line ends.
+    qsizetype offset = 0;
+    for (int i = 0; i < at && offset >= 0; ++i) {
+        const qsizetype nl = bytes.indexOf('\n', offset);
+        offset = nl < 0 ? -1 : nl + 1;
+    }
+    QByteArray added;
+    for (int k = 1; k <= 4; ++k)
+        added += "MMPXY," + QByteArray::number(k) + ",0,0" + eol;
+    for (int k = 1; k <= 4; ++k)
+        added += "MMPLL," + QByteArray::number(k) + ",   0.000000,   0.000000" + eol;
+    if (offset < 0 || offset >= bytes.size()) {
+        QByteArray out = bytes;
+        if (!out.isEmpty() && !out.endsWith('\n'))
+            out += eol; // the last line had no line end: it gets one, as it is no longer last
+        return out + added;
+    }
+    return bytes.left(offset) + added + bytes.mid(offset);
+}
+
 // Sets the corner markers of one file; returns the message for the user when
-// the file is left as it was, or an empty text when it was rewritten.
-QString setMarkers(const QString &fileName, RunObserver &observer)
+// the file is left as it was, or an empty text when it was rewritten or was
+// right already (reported to the observer as Written or Unchanged).
+QString setMarkers(const QString &fileName, const QString &name, RunObserver &observer)
 {
     MapFile map(&observer);
     map.FileName = fileName;
@@ -56,6 +127,15 @@ QString setMarkers(const QString &fileName, RunObserver &observer)
         return refusal(fileName, QStringLiteral("is not an OziExplorer map file"));
     if (map.MMPNUM > 4)
         return refusal(fileName, QStringLiteral("has more then 4 corner markers"));
+    const QByteArray before = map.ToBytes(); // the file as read, byte for byte
+    if (pointsWithPosition(map) >= 4 && lacksAllCornerLines(map)) {
+        // A map without corner markers gets them, in the place a new map has them.
+        // Read again without the observer: the title line's notes were given once already.
+        const QByteArray added = withCornerLines(map, cornerInsertIndex(map));
+        map.Observer = nullptr;
+        map.ReadBytes(added);
+        map.Observer = &observer;
+    }
     for (int n = 1; n <= 4; ++n) {
         // Line 0 is the header: a corner without its own line would be written over it.
         if (map.cornerXY(n).LineNo <= 0 || map.cornerLL(n).LineNo <= 0)
@@ -63,13 +143,16 @@ QString setMarkers(const QString &fileName, RunObserver &observer)
     }
     if (pointsWithPosition(map) < 4)
         return refusal(fileName, QStringLiteral("has fewer than 4 calibration points with pixel positions"));
-    const QByteArray before = map.ToBytes(); // the file as read, byte for byte
     map.SetCorner();
     if (!cornersSound(map))
         return refusal(fileName, QStringLiteral("has no 4 distinct corner points with valid coordinates"));
     // Markers that are right already: the file is not touched (its date stays).
-    if (map.ToBytes() != before)
+    if (map.ToBytes() != before) {
         map.WriteMap(fileName, true);
+        observer.fileResult(name, RunObserver::FileOutcome::Written, QString());
+    } else {
+        observer.fileResult(name, RunObserver::FileOutcome::Unchanged, QString());
+    }
     return QString();
 }
 
@@ -83,9 +166,10 @@ RunResult CornerMarkersRun::run(const QString &folder, RunObserver &observer)
     MapFolderWalk::Options options;
     options.statusPrefix = QStringLiteral("Set corner markers for ");
     options.countFailed = true; // a refused file that the user continued past counts as well
+    options.workReportsOutcome = true;
     MapFolderWalk::walk(
         folder, observer, options,
-        [&observer](const QString &path, const QString &) { return setMarkers(path, observer); }, result);
+        [&observer](const QString &path, const QString &name) { return setMarkers(path, name, observer); }, result);
     MapFolderWalk::sayDone(observer, result.count);
     return result;
 }

@@ -182,11 +182,23 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
     gridTexts(scale, minor, major, km);
 
     const QStringList files = FolderListing::files(options.inFolder);
-    const int total = int(files.size());
+    // The progress total counts the sheet images only, not the other files
+    // (the map files written beside them, for one).
+    const int total = int(std::count_if(files.cbegin(), files.cend(), [](const QString &name) {
+        return sizeSource(Global::getExtension(name).toUpper()) != SizeSource::None;
+    }));
+    int index = 0;
+    QString current; // the file being worked on, as listed
+
+    // A doubtful file: its map is written all the same, the observer is told why.
+    auto warn = [&](const QString &text) {
+        observer.fileResult(current, RunObserver::FileOutcome::Warning, text);
+    };
 
     // A failed file: its message, then the question whether to go on.
     auto fail = [&](const QString &text) {
         ++result.failed;
+        observer.fileResult(current, RunObserver::FileOutcome::Failed, text);
         observer.message(text, kError, Icon::Critical);
         if (!observer.askContinue(kContinue, kError)) {
             result.cancelled = true;
@@ -195,13 +207,13 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         return true;
     };
 
-    for (int i = 0; i < total; ++i) {
+    for (int i = 0; i < int(files.size()); ++i) {
         if (observer.isCancelled()) {
             result.cancelled = true;
             break;
         }
         const QString &fileName = files.at(i);
-        observer.progress(i + 1, total, fileName);
+        current = fileName;
 
         const QString baseName = Global::getNameNoExt(fileName);
         const QString extension = Global::getExtension(fileName);
@@ -210,6 +222,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         SizeSource source = sizeSource(extension.toUpper());
         if (source == SizeSource::None)
             continue; // not a sheet image: passed over, not counted
+        observer.progress(++index, total, fileName);
         // TIFF and BSB charts carry their size in a header of their own; one
         // that cannot be read falls back to the constant size and its warning.
         quint64 headerWidth = 0;
@@ -245,6 +258,12 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
                 break;
             continue;
         }
+        // A name of another scale is still calibrated at the chosen one, but not silently.
+        const QString nameScale = Global::getScaleByName(baseName);
+        const int nameScaleValue = Global::scaleFromText(nameScale);
+        if (nameScaleValue > 0 && nameScaleValue != scale)
+            warn(QStringLiteral("its name reads as a %1 sheet, not %2: it was calibrated as a %2 sheet")
+                     .arg(nameScale, options.scaleText));
 
         const QString mapPath = FolderListing::join(options.outFolder, baseName + QStringLiteral(".map"));
         const QFileInfo mapInfo(mapPath);
@@ -253,8 +272,11 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         // also when existing maps are to be skipped.
         const bool emptyMap = mapInfo.exists() && mapInfo.isFile() && mapInfo.size() == 0;
         const bool exists = mapInfo.exists() && !emptyMap;
-        if (exists && options.skipExisting)
+        if (exists && options.skipExisting) {
+            observer.fileResult(fileName, RunObserver::FileOutcome::Skipped,
+                                QStringLiteral("its map file exists"));
             continue;
+        }
 
         int width = 4000;
         int height = 4000;
@@ -274,6 +296,8 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             if (reader.Width() != 0 && reader.Height() != 0) {
                 width = reader.Width();
                 height = reader.Height();
+            } else {
+                warn(QStringLiteral("its header gives no image size: the map is made for 4000 x 4000"));
             }
         } else if (source == SizeSource::HeaderRead) {
             if (headerWidth > 32767 || headerHeight > 32767) {
@@ -334,6 +358,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             // A replaced file reaches the disk before it replaces the old one;
             // new files are flushed together at the end of the run.
             map.WriteMap(mapPath, exists || emptyMap);
+            observer.fileResult(fileName, RunObserver::FileOutcome::Written, QString());
             if (!exists && !emptyMap)
                 wroteNew = true;
         } catch (const MapError &e) {

@@ -40,6 +40,7 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
             error = QStringLiteral("Map ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
         }
         if (!error.isEmpty()) {
+            observer.fileResult(name, RunObserver::FileOutcome::Failed, error);
             observer.message(error, errorCaption(), MessageObserver::Icon::Critical);
             ++result.failed;
             if (!observer.askContinue(MapFileNames::continueQuestion(), errorCaption())) {
@@ -48,6 +49,8 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
             }
             if (!options.countFailed)
                 continue;
+        } else if (!options.workReportsOutcome) {
+            observer.fileResult(name, RunObserver::FileOutcome::Unchanged, QString());
         }
         ++result.count;
         observer.status(options.statusPrefix + name);

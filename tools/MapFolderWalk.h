@@ -24,6 +24,9 @@ public:
     {
         QString statusPrefix;        // "Set corner markers for " + file name after each file
         bool countFailed = false;    // a failed file continued with OK counts (and gets its status line)
+        // The work reports Written or Unchanged for a file it did not fail
+        // (RunObserver::fileResult); otherwise the walk reports it Unchanged.
+        bool workReportsOutcome = false;
     };
 
     // "Folder X is not exist" (caption "Error", critical) and false when the folder is missing.

@@ -11,7 +11,7 @@ namespace {
 // Strips the directory from the image path line (index 2) of one file and
 // writes it back when that changes it. Returns the message for the user when
 // the file is left as it was because of a fault, or an empty text.
-QString stripPath(const QString &fileName, RunObserver &observer)
+QString stripPath(const QString &fileName, const QString &name, RunObserver &observer)
 {
     MapFile map(&observer);
     map.FileName = fileName;
@@ -25,10 +25,13 @@ QString stripPath(const QString &fileName, RunObserver &observer)
     const QString newBody = Global::getFileName(body);
     // Nothing to strip, or a path that names a folder only: leave the file
     // untouched (same bytes, same modification time).
-    if (newBody == body || newBody.trimmed().isEmpty())
+    if (newBody == body || newBody.trimmed().isEmpty()) {
+        observer.fileResult(name, RunObserver::FileOutcome::Unchanged, QString());
         return QString();
+    }
     map.SetLine(2, QString(), newBody, -1, true);
     map.WriteMap(fileName, true);
+    observer.fileResult(name, RunObserver::FileOutcome::Written, QString());
     return QString();
 }
 
@@ -41,9 +44,10 @@ RunResult PathRemoverRun::run(const QString &folder, RunObserver &observer)
         return result;
     MapFolderWalk::Options options;
     options.statusPrefix = QStringLiteral("Remove image path from ");
+    options.workReportsOutcome = true;
     MapFolderWalk::walk(
         folder, observer, options,
-        [&observer](const QString &path, const QString &) { return stripPath(path, observer); }, result);
+        [&observer](const QString &path, const QString &name) { return stripPath(path, name, observer); }, result);
     MapFolderWalk::sayDone(observer, result.count);
     return result;
 }
