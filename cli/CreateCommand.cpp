@@ -29,6 +29,8 @@ const char *const kHelp =
     "  --margins T,B,S        blank margins in percent: top, bottom, each side (default 5,5,3)\n"
     "  --skip-existing        leave existing map files untouched\n"
     "  --on-error A           continue|stop after a file that fails (default continue)\n"
+    "  --encoding E           windows-1251|utf-8 text of new map files (default windows-1251);\n"
+    "                         a map file that exists keeps its own encoding\n"
     "  -h, --help             this text\n"
     "\n"
     "Exit codes: 0 every file done, 1 some file failed, 2 usage error or missing folder.\n";
@@ -73,8 +75,11 @@ int CreateCommand::run(const QStringList &args)
     const QCommandLineOption skipOpt(QStringLiteral("skip-existing"));
     const QCommandLineOption onErrorOpt(QStringLiteral("on-error"), QString(), QStringLiteral("A"),
                                         QStringLiteral("continue"));
+    const QCommandLineOption encodingOpt(QStringLiteral("encoding"), QString(), QStringLiteral("E"),
+                                         QStringLiteral("windows-1251"));
     const QCommandLineOption helpOpt(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({outOpt, scaleOpt, maskOpt, pointsOpt, gridOpt, marginsOpt, skipOpt, onErrorOpt, helpOpt});
+    parser.addOptions(
+        {outOpt, scaleOpt, maskOpt, pointsOpt, gridOpt, marginsOpt, skipOpt, onErrorOpt, encodingOpt, helpOpt});
 
     if (!parser.parse(args))
         return usageError(parser.errorText());
@@ -106,7 +111,12 @@ int CreateCommand::run(const QStringList &args)
     if (!ConsoleObserver::parseOnError(parser.value(onErrorOpt), onError))
         return usageError(QStringLiteral("unknown --on-error '%1'").arg(parser.value(onErrorOpt)));
 
+    MapTextEncoding::Kind encoding = MapTextEncoding::Windows1251;
+    if (!MapTextEncoding::fromName(parser.value(encodingOpt), encoding))
+        return usageError(QStringLiteral("unknown --encoding '%1' (windows-1251 or utf-8)").arg(parser.value(encodingOpt)));
+
     MapCreatorOptions options; // the window's load defaults
+    options.encoding = encoding;
     options.inFolder = positional.at(0);
     options.outFolder = parser.isSet(outOpt) ? parser.value(outOpt) : options.inFolder;
     options.marginTop = margins.at(0).trimmed();

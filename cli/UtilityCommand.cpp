@@ -24,7 +24,11 @@ void printUsage(std::FILE *stream, const QString &program, const QString &comman
         + what
         + QStringLiteral("\nOptions:\n"
                          "  --on-error continue|stop  after a bad file go on (default) or stop the run\n"
-                         "  -h, --help                show this help\n"
+                         "  -h, --help                show this help\n")
+        + (command == QLatin1String("list")
+               ? QStringLiteral("  --encoding windows-1251|utf-8  text of the list (default windows-1251)\n")
+               : QString())
+        + QStringLiteral(
                          "\nExit codes: 0 done, 1 some file failed, 2 usage error or missing folder.\n");
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
@@ -42,6 +46,7 @@ int UtilityCommand::run(const QString &command, const QStringList &args)
 {
     const QString program = args.isEmpty() ? QStringLiteral("quillmark-cli ") + command : args.at(0);
     ConsoleObserver::OnError onError = ConsoleObserver::OnError::Continue;
+    MapTextEncoding::Kind encoding = MapTextEncoding::Windows1251;
     QStringList folders;
     bool optionsEnded = false;
 
@@ -68,6 +73,20 @@ int UtilityCommand::run(const QString &command, const QStringList &args)
             if (!ConsoleObserver::parseOnError(value, onError))
                 return usageError(program, command,
                                   QStringLiteral("--on-error takes continue or stop, not '") + value + QLatin1Char('\''));
+        } else if (command == QLatin1String("list")
+                   && (arg == QLatin1String("--encoding") || arg.startsWith(QLatin1String("--encoding=")))) {
+            QString value;
+            if (arg == QLatin1String("--encoding")) {
+                if (i + 1 >= args.size())
+                    return usageError(program, command, QStringLiteral("--encoding needs a value: windows-1251 or utf-8"));
+                value = args.at(++i);
+            } else {
+                value = arg.mid(int(qstrlen("--encoding=")));
+            }
+            if (!MapTextEncoding::fromName(value, encoding))
+                return usageError(program, command,
+                                  QStringLiteral("--encoding takes windows-1251 or utf-8, not '") + value
+                                      + QLatin1Char('\''));
         } else {
             return usageError(program, command, QStringLiteral("unknown option '") + arg + QLatin1Char('\''));
         }
@@ -83,7 +102,7 @@ int UtilityCommand::run(const QString &command, const QStringList &args)
     if (command == QLatin1String("corners"))
         result = CornerMarkersRun::run(folders.first(), observer);
     else if (command == QLatin1String("list"))
-        result = MapListRun::run(folders.first(), observer);
+        result = MapListRun::runWithEncoding(folders.first(), observer, encoding);
     else if (command == QLatin1String("strip-paths"))
         result = PathRemoverRun::run(folders.first(), observer);
     else

@@ -479,6 +479,8 @@ void MapFile::ReadBytes(const QByteArray &bytes)
         throw MapError(QStringLiteral("Cannot read the map file: it is too large for a map file"));
     m_bytes = bytes;
     m_readEnd = bytes.size();
+    EncodingFromBytes = MapTextEncoding::hasNonAscii(bytes);
+    Encoding = MapTextEncoding::detect(bytes);
 
     const char *data = m_bytes.constData();
     const qsizetype size = m_bytes.size();
@@ -497,7 +499,7 @@ void MapFile::ReadBytes(const QByteArray &bytes)
         const int idx = int(m_index.size());
         QString title;
         QString body;
-        splitLine(Windows1251::decode(data + start, end - start), idx, title, body);
+        splitLine(MapTextEncoding::decode(data + start, end - start, Encoding), idx, title, body);
         QString parsedTitle = title;
         QString parsedBody = body;
         ParseLine(parsedTitle, parsedBody, idx);
@@ -558,7 +560,7 @@ QString MapFile::lineTitle(int i) const
     const void *comma = std::memchr(data, ',', size_t(end - begin));
     if (!comma)
         return QString();
-    return Windows1251::decode(data, static_cast<const char *>(comma) - data);
+    return MapTextEncoding::decode(data, static_cast<const char *>(comma) - data, Encoding);
 }
 
 MapLine MapFile::line(int i) const
@@ -574,7 +576,7 @@ MapLine MapFile::line(int i) const
     line.raw = QByteArray(m_bytes.constData() + begin, end - begin);
     line.rawValid = true;
     line.eol = eol.toByteArray();
-    splitLine(Windows1251::decode(line.raw), i, line.Title, line.Body);
+    splitLine(MapTextEncoding::decode(line.raw, Encoding), i, line.Title, line.Body);
     return line;
 }
 
@@ -595,10 +597,10 @@ qint64 MapFile::appendRawLine(const QString &title, const QString &body, int idx
     const qsizetype base = m_bytes.size();
     if (base >= qsizetype(kChanged) - title.size() - body.size() - 3)
         return -1;
-    bool ok = Windows1251::encode(title, m_bytes) < 0;
+    bool ok = MapTextEncoding::encode(title, Encoding, m_bytes) < 0;
     if (ok && !title.isEmpty())
         m_bytes.append(',');
-    ok = ok && Windows1251::encode(body, m_bytes) < 0;
+    ok = ok && MapTextEncoding::encode(body, Encoding, m_bytes) < 0;
     const qsizetype end = m_bytes.size();
     ok = ok && std::memchr(m_bytes.constData() + base, '\n', size_t(end - base)) == nullptr
         && (end == base || m_bytes.at(end - 1) != '\r');
@@ -904,14 +906,16 @@ QByteArray MapFile::ToBytes() const
             continue;
         }
         const QString text = lineText(int(i));
-        const qsizetype bad = Windows1251::encode(text, out);
+        const qsizetype bad = MapTextEncoding::encode(text, Encoding, out);
         if (bad >= 0) {
             const QChar ch = text.at(bad);
             throw MapError(QStringLiteral("Line %1 of the map file holds the character \"%2\" (U+%3), which cannot be "
-                                          "written in the Windows-1251 code page")
+                                          "written in %4")
                                .arg(i)
                                .arg(ch)
-                               .arg(ch.unicode(), 4, 16, QLatin1Char('0')));
+                               .arg(ch.unicode(), 4, 16, QLatin1Char('0'))
+                               .arg(Encoding == MapTextEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                                                      : QStringLiteral("the Windows-1251 code page")));
         }
         if (text.contains(u'\n'))
             throw MapError(QStringLiteral("Line %1 of the map file holds a line break and cannot be written").arg(i));

@@ -4,6 +4,7 @@
 #include "mapfile/CornerXY.h"
 #include "mapfile/MapLine.h"
 #include "mapfile/MapPoint.h"
+#include "mapfile/MapTextEncoding.h"
 #include "mapfile/SheetFields.h"
 
 #include <QByteArray>
@@ -58,6 +59,15 @@ public:
     // projection lines stay as read. The utilities that rewrite other people's
     // files in place use it, so that only the lines they mean to change change.
     bool KeepReadLines = false;
+    // The text encoding of the file: ReadMap takes it from the bytes (UTF-8
+    // when they are valid UTF-8 with a non-ASCII character, else
+    // Windows-1251), and lines made or changed by program are written in it,
+    // so that a rewrite keeps the file's own encoding. New files: Windows-1251
+    // unless the caller chooses UTF-8.
+    MapTextEncoding::Kind Encoding = MapTextEncoding::Windows1251;
+    // Whether the file read held non-ASCII bytes (so that its encoding was
+    // told by them; an all-ASCII file reads the same in both).
+    bool EncodingFromBytes = false;
 
     // --- the document ------------------------------------------------------
     // Reads the file `name` (FileName when empty), replacing the document.

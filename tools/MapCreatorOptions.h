@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapfile/MapTextEncoding.h"
+
 #include <QString>
 
 // The options of one map creator run, as the window's controls hold them (texts).
@@ -7,7 +9,7 @@ struct MapCreatorOptions
 {
     QString inFolder;            // folder of sheet images
     QString outFolder;           // folder for the map files
-    QString scaleText = "1:1M";  // "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K"
+    QString scaleText = "1:1M";  // "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K", "1:10K"
     QString maskText = "RCC-LLL";// "RCC-LLL" or "R-CC-LLL"
     QString pointsText = "5";    // "4", "5" or "9"
     int gridMode = 2;            // 2 latitude/longitude grid, 1 metric grid, 0 none
@@ -15,4 +17,6 @@ struct MapCreatorOptions
     QString marginBottom = "5";
     QString marginSide = "3";
     bool skipExisting = false;   // leave existing map files untouched
+    // The text encoding of new map files; an existing file keeps its own.
+    MapTextEncoding::Kind encoding = MapTextEncoding::Windows1251;
 };

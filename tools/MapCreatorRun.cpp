@@ -330,11 +330,15 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             if (exists) {
                 observer.status(QStringLiteral("Reading map-file for ") + shownName);
                 map.ReadMap(mapPath);
+                // A file whose bytes tell no encoding (all ASCII) takes the chosen one.
+                if (!map.EncodingFromBytes)
+                    map.Encoding = options.encoding;
                 const QString reason = unusableMapReason(map);
                 if (!reason.isEmpty())
                     throw MapError(QStringLiteral("Map file ") + mapPath + QLatin1Char(' ') + reason);
             } else {
                 observer.status(QStringLiteral("Generating map-file for ") + shownName);
+                map.Encoding = options.encoding;
                 map.CreateNew(fileName);
             }
 

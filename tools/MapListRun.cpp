@@ -1,7 +1,6 @@
 #include "tools/MapListRun.h"
 
 #include "mapfile/MapFile.h"
-#include "mapfile/Windows1251.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
@@ -18,11 +17,11 @@ namespace {
 const QString kListName = QStringLiteral("_MapList.csv");
 const char kHeader[] = "Edit;List name;Meter/pixel;Map file;Image name;Main object;Publication date";
 
-// Encodes text in Windows-1251; false when a character has no byte there.
-bool toWindows1251(const QString &text, QByteArray &out)
+// Encodes text in the list's encoding; false when a character has no byte there.
+bool encodeField(const QString &text, MapTextEncoding::Kind encoding, QByteArray &out)
 {
     out.clear();
-    return Windows1251::encode(text, out) < 0;
+    return MapTextEncoding::encode(text, encoding, out) < 0;
 }
 
 // A field the way spreadsheet programs read it back: quoted, with doubled
@@ -55,7 +54,8 @@ QString meterPerPixelText(const MapFile &map)
 
 // Reads one map file into a record; returns the message for the user when it
 // cannot be listed, or an empty text.
-QString readRecord(const QString &fileName, const QString &name, RunObserver &observer, Record &record)
+QString readRecord(const QString &fileName, const QString &name, RunObserver &observer, MapTextEncoding::Kind encoding,
+                   Record &record)
 {
     MapFile map(&observer);
     map.FileName = fileName;
@@ -82,7 +82,7 @@ QString readRecord(const QString &fileName, const QString &name, RunObserver &ob
     bool first = true;
     for (const Field &field : fields) {
         QByteArray bytes;
-        if (!toWindows1251(field.value, bytes)) {
+        if (!encodeField(field.value, encoding, bytes)) {
             return QStringLiteral("Map ") + fileName + QStringLiteral(" is not listed: its ")
                 + QLatin1String(field.title) + QStringLiteral(" \"") + field.value
                 + QStringLiteral("\" holds characters that Windows-1251 cannot hold");
@@ -125,6 +125,11 @@ QString writeList(const QString &listName, const QList<Record> &records)
 
 RunResult MapListRun::run(const QString &folder, RunObserver &observer)
 {
+    return runWithEncoding(folder, observer, MapTextEncoding::Windows1251);
+}
+
+RunResult MapListRun::runWithEncoding(const QString &folder, RunObserver &observer, MapTextEncoding::Kind encoding)
+{
     RunResult result;
     if (!MapFolderWalk::requireFolder(folder, observer, result))
         return result;
@@ -134,9 +139,9 @@ RunResult MapListRun::run(const QString &folder, RunObserver &observer)
     options.statusPrefix = QStringLiteral("Add to list ");
     MapFolderWalk::walk(
         folder, observer, options,
-        [&observer, &records](const QString &path, const QString &name) {
+        [&observer, &records, encoding](const QString &path, const QString &name) {
             Record record;
-            const QString error = readRecord(path, name, observer, record);
+            const QString error = readRecord(path, name, observer, encoding, record);
             if (error.isEmpty())
                 records.append(record);
             return error;

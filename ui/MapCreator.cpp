@@ -99,6 +99,11 @@ MapCreator::MapCreator(QWidget *parent)
     options->addWidget(m_cmbName, 1, 1);
     options->addWidget(named(new QLabel(tr("Calibration Point"), m_optionsPanel), "Label7"), 2, 0);
     options->addWidget(m_cmbPoints, 2, 1);
+    m_cmbEncoding = named(new QComboBox(m_optionsPanel), "cmbEncoding");
+    m_cmbEncoding->addItem(QStringLiteral("Windows-1251"), MapTextEncoding::name(MapTextEncoding::Windows1251));
+    m_cmbEncoding->addItem(QStringLiteral("UTF-8"), MapTextEncoding::name(MapTextEncoding::Utf8));
+    options->addWidget(named(new QLabel(tr("Map text"), m_optionsPanel), "lblEncoding"), 3, 0);
+    options->addWidget(m_cmbEncoding, 3, 1);
     options->addWidget(named(new QLabel(tr("Top margin %"), m_optionsPanel), "Label4"), 0, 3);
     options->addWidget(m_txtMTop, 0, 4);
     options->addWidget(named(new QLabel(tr("Bottom margin %"), m_optionsPanel), "Label5"), 1, 3);
@@ -174,6 +179,11 @@ MapCreator::MapCreator(QWidget *parent)
     m_txtMTop->setText(readSetting(QStringLiteral("txtMTop"), QStringLiteral("5")));
     m_txtMBottom->setText(readSetting(QStringLiteral("txtMBottom"), QStringLiteral("5")));
     m_txtMSide->setText(readSetting(QStringLiteral("txtMSide"), QStringLiteral("3")));
+    {
+        MapTextEncoding::Kind encoding = MapTextEncoding::Windows1251;
+        MapTextEncoding::fromName(readSetting(QStringLiteral("encoding"), QStringLiteral("windows-1251")), encoding);
+        m_cmbEncoding->setCurrentIndex(encoding == MapTextEncoding::Utf8 ? 1 : 0);
+    }
     const QString last = Settings::LastPath();
     m_txtPathOut->setText(last.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : last);
     m_txtPathIn->setText(readSetting(QStringLiteral("PathIn"), m_txtPathOut->text()));
@@ -203,6 +213,7 @@ MapCreatorOptions MapCreator::options() const
     o.marginBottom = m_txtMBottom->text();
     o.marginSide = m_txtMSide->text();
     o.skipExisting = m_chkSkip->isChecked();
+    MapTextEncoding::fromName(m_cmbEncoding->currentData().toString(), o.encoding);
     return o;
 }
 
@@ -250,6 +261,10 @@ void MapCreator::generate()
     Settings::WriteSetting(QStringLiteral("txtMBottom"), m_txtMBottom->text());
     Settings::WriteSetting(QStringLiteral("txtMSide"), m_txtMSide->text());
     Settings::WriteSetting(QStringLiteral("points_") + m_cmbScale->currentText(), m_cmbPoints->currentText());
+    // The map text encoding is stored once it has been chosen.
+    const QString encoding = m_cmbEncoding->currentData().toString();
+    if (readSetting(QStringLiteral("encoding"), QStringLiteral("windows-1251")) != encoding)
+        Settings::WriteSetting(QStringLiteral("encoding"), encoding);
 
     const MapCreatorOptions o = options();
     startRun([o](RunObserver &observer) { return MapCreatorRun::run(o, observer); });

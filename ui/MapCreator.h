@@ -56,6 +56,7 @@ private:
     QComboBox *m_cmbScale = nullptr;
     QComboBox *m_cmbName = nullptr;
     QComboBox *m_cmbPoints = nullptr;
+    QComboBox *m_cmbEncoding = nullptr; // "Map text": encoding of new map files (setting "encoding")
     QLineEdit *m_txtMTop = nullptr;
     QLineEdit *m_txtMBottom = nullptr;
     QLineEdit *m_txtMSide = nullptr;
