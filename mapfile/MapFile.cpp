@@ -4,6 +4,7 @@
 #include "mapfile/MapError.h"
 #include "mapfile/MessageObserver.h"
 #include "mapfile/Numeric.h"
+#include "mapfile/RegularFile.h"
 #include "mapfile/SheetFields.h"
 #include "mapfile/SheetGeometry.h"
 #include "mapfile/SheetText.h"
@@ -227,8 +228,8 @@ void splitLine(const QString &text, int idx, QString &title, QString &body)
     }
 }
 
-// The largest file ReadMap takes in.
-constexpr qint64 kMaxMapFileSize = qint64(256) * 1024 * 1024;
+// The largest file ReadMap takes in: a real map file is a few kilobytes.
+constexpr qint64 kMaxMapFileSize = qint64(16) * 1024 * 1024;
 
 const char *const kTransverseMercator = "Transverse Mercator,PolyCal,No,AutoCalOnly,No,BSBUseWPX,No";
 
@@ -445,20 +446,37 @@ void MapFile::ReadMap(const QString &name)
     const QString fileName = name.isEmpty() ? FileName : name;
     if (fileName.isEmpty())
         throw MapError(QStringLiteral("Cannot read the map file: no file name given"));
-    if (QFileInfo(fileName).isDir())
-        throw MapError(QStringLiteral("Cannot read the map file \"%1\": it is a folder").arg(fileName));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFile file;
+    if (!file.open(fileName))
         throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
     // A real map file is a few kilobytes; a huge file that merely carries the
     // extension (a disk image, a video) is not read into memory.
+    const auto tooLarge = [&](qint64 size) {
+        return MapError(QStringLiteral("Cannot read the map file \"%1\": it is too large for a map file (%2 MB; "
+                                       "the limit is %3 MB)")
+                            .arg(fileName)
+                            .arg(size / (1024 * 1024))
+                            .arg(kMaxMapFileSize / (1024 * 1024)));
+    };
     if (file.size() > kMaxMapFileSize)
-        throw MapError(QStringLiteral("Cannot read the map file \"%1\": it is too large for a map file (%2 MB)")
-                           .arg(fileName)
-                           .arg(file.size() / (1024 * 1024)));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+        throw tooLarge(file.size());
+    // Read to the end (a file may grow while it is read), never past the limit.
+    QByteArray bytes(qsizetype(file.size()) + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > kMaxMapFileSize)
+                throw tooLarge(bytes.size());
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2 + 4096, kMaxMapFileSize + 1));
+        }
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    bytes.truncate(got);
     ReadBytes(bytes);
 }
 
