@@ -63,15 +63,16 @@ struct Fields
     {
         if (text.isEmpty())
             return;
+        const QChar *chars = text.data();
+        const qsizetype size = text.size();
         qsizetype start = 0;
-        while (count < limit - 1) {
-            const qsizetype comma = text.indexOf(u',', start);
-            if (comma < 0)
-                break;
-            part[count++] = text.mid(start, comma - start);
-            start = comma + 1;
+        for (qsizetype i = 0; i < size && count < limit - 1; ++i) {
+            if (chars[i] == u',') {
+                part[count++] = QStringView(chars + start, i - start);
+                start = i + 1;
+            }
         }
-        part[count++] = text.mid(start);
+        part[count++] = QStringView(chars + start, size - start);
     }
 
     QStringView at(int i) const
