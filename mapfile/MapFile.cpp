@@ -602,30 +602,45 @@ qint64 MapFile::appendRawLine(const QString &title, const QString &body, int idx
     // Reading splits the first seven lines not at all and the others at
     // their first comma: only a line that reads back the same may be kept
     // as bytes.
+    bool titleComma = false; // whether a comma is allowed in the title
+    bool bodyComma = true;   // ... and in the body
     if (idx < 7) {
         if (!title.isEmpty())
             return -1;
     } else if (title.isEmpty()) {
-        if (body.contains(u','))
-            return -1;
-    } else if (body.isEmpty() || title.contains(u',')) {
+        bodyComma = false;
+    } else if (body.isEmpty()) {
         return -1;
     }
     const qsizetype base = m_bytes.size();
-    if (base >= qsizetype(kChanged) - title.size() - body.size() - 3)
+    const qsizetype need = title.size() + (title.isEmpty() ? 0 : 1) + body.size() + m_eol.size();
+    if (base >= qsizetype(kChanged) - need)
         return -1;
-    bool ok = Windows1251::encode(title, m_bytes) < 0;
+    m_bytes.resize(base + need);
+    char *out = m_bytes.data() + base;
+    // Windows-1251 bytes straight into place; false for a character the code
+    // page lacks, a line break, or a comma where reading would split.
+    const auto put = [&out](const QString &text, bool commaAllowed) {
+        for (const QChar ch : text) {
+            const char16_t c = ch.unicode();
+            const int b = c < 0x80 ? int(c) : Windows1251::byteOf(c);
+            if (b < 0 || b == '\n' || (b == ',' && !commaAllowed))
+                return false;
+            *out++ = char(b);
+        }
+        return true;
+    };
+    bool ok = put(title, titleComma);
     if (ok && !title.isEmpty())
-        m_bytes.append(',');
-    ok = ok && Windows1251::encode(body, m_bytes) < 0;
-    const qsizetype end = m_bytes.size();
-    ok = ok && std::memchr(m_bytes.constData() + base, '\n', size_t(end - base)) == nullptr
-        && (end == base || m_bytes.at(end - 1) != '\r');
+        *out++ = ',';
+    ok = ok && put(body, bodyComma);
+    // A carriage return at the end would read back as part of the line end.
+    ok = ok && (out == m_bytes.constData() + base || out[-1] != '\r');
     if (!ok) {
         m_bytes.truncate(base);
         return -1;
     }
-    m_bytes.append(m_eol);
+    std::memcpy(out, m_eol.constData(), size_t(m_eol.size()));
     return base;
 }
 
