@@ -20,6 +20,8 @@ class TestHostile : public QObject
 private slots:
     void toolsGoOn_data();
     void toolsGoOn();
+    void readOnlyListIsKept_data();
+    void readOnlyListIsKept();
 
 private:
     static QString fixture(const QString &name)
@@ -104,6 +106,56 @@ void TestHostile::toolsGoOn()
         QFile list(folder + QStringLiteral("/_MapList.csv"));
         QVERIFY(list.open(QIODevice::ReadOnly));
         QVERIFY(list.readAll().contains("N-37-014"));
+    }
+}
+
+void TestHostile::readOnlyListIsKept_data()
+{
+    // Root may write any file: the list must be refused by its mode, as a
+    // read-only map file is, not by what the file system lets root do.
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("read-only list") << 0444 << true;
+    QTest::newRow("list readable by its owner only") << 0400 << true;
+    QTest::newRow("writable list") << 0644 << false;
+}
+
+void TestHostile::readOnlyListIsKept()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, kept);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString good = fixture(QStringLiteral("real-maps/gk5-pul42.map"));
+    if (!QFile::exists(good))
+        QFAIL(qPrintable(QStringLiteral("missing fixture ") + good));
+    QVERIFY(QFile::copy(good, dir.filePath(QStringLiteral("N-37-014.map"))));
+    const QString list = dir.filePath(QStringLiteral("_MapList.csv"));
+    const QByteArray old = "an old list\r\n";
+    {
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(old), old.size());
+    }
+    QVERIFY(::chmod(QFile::encodeName(list).constData(), mode_t(mode)) == 0);
+
+    const CliRun run = CliRun::run({QStringLiteral("list"), dir.path()}, 30000);
+    const QString output = run.outText() + run.errText();
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray now = file.readAll();
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(list).constData(), &st) == 0);
+    if (kept) {
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(output.contains(QStringLiteral("Cannot write ") + list + QStringLiteral(": the file is read-only")),
+                 qPrintable(output));
+        QCOMPARE(now, old);
+        QCOMPARE(int(st.st_mode & 07777), mode);
+    } else {
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(now.contains("N-37-014"));
     }
 }
 
