@@ -6,8 +6,11 @@
 #   bench/run-create.sh [BUILD_DIR] [SIZES...]
 #
 # BUILD_DIR (default build-bench) is configured as a release build when it does
-# not exist yet; SIZES default to "10000 100000". The folders go to
-# scratch/bench (git-ignored; the 100,000 case takes about 700 MB while it runs).
+# not exist yet; SIZES default to "10000 100000". The folders go to a memory
+# file system (/dev/shm/quillmark-bench, or $QUILLMARK_BENCH_DIR), where the
+# disk's noise is gone and what is left is each program's own cost; the
+# 100,000 case takes about 700 MB there while it runs. Floor and creator run
+# interleaved, five times each; the best of each is reported, and their ratio.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -75,10 +78,12 @@ for p in parts: s = s * 60 + float(p)
 print(f'{s:.3f} {int($rss) / 1024:.1f}')"
 }
 
-# Moves the maps of a folder out of the way (into scratch/bench/trash, removed
+# Moves the maps of a folder out of the way (into the bench folder's trash, removed
 # at the end). Deleting them instead would distort the next run: ext4 searches
 # past recently deleted inodes when it creates files, for up to minutes.
-trash=$root/scratch/bench/trash
+work=${QUILLMARK_BENCH_DIR:-/dev/shm/quillmark-bench}
+[ -d "$(dirname "$work")" ] || work=$root/scratch/bench
+trash=$work/trash
 fresh() { # dir
   local t=$trash/$RANDOM$RANDOM
   mkdir -p "$t"
@@ -87,29 +92,31 @@ fresh() { # dir
   find "$1" -maxdepth 1 -type f -exec cat {} + >/dev/null # warm the cache
 }
 
-# Best of two runs of a command: "seconds peak-MB".
-best() {
-  local a b
-  a=$(measure "$@")
-  fresh "$dir"
-  b=$(measure "$@")
-  printf "%s\n%s\n" "$a" "$b" | sort -n | head -1
+# Floor and creator interleaved, five runs each, every run on a folder
+# without maps; prints "floor-seconds floor-MB create-seconds create-MB",
+# the best (shortest) run of each.
+interleaved() {
+  local f=() c=() i
+  for i in 1 2 3 4 5; do
+    fresh "$dir"
+    f+=("$(measure "$floor" "$dir")")
+    fresh "$dir"
+    c+=("$(measure "$cli" create "$dir" --scale 1:100K --mask R-CC-LLL --points 5 --grid m)")
+  done
+  echo "$(printf "%s\n" "${f[@]}" | sort -n | head -1) $(printf "%s\n" "${c[@]}" | sort -n | head -1)"
 }
 
 div() { awk "BEGIN { print ($1) / ($2) }"; }
 
 printf "%-9s %-22s %10s %12s %10s\n" files case seconds files/s "peak MB"
 for n in "${sizes[@]}"; do
-  dir=$root/scratch/bench/$n
+  dir=$work/$n
   if [ "$(find "$dir" -maxdepth 1 -type f ! -name '*.map' 2>/dev/null | wc -l)" -ne "$n" ]; then
     rm -rf "$dir"
     make_folder "$dir" "$n"
   fi
-  # New map files: the floor, then the creator.
-  fresh "$dir"
-  read -r fs fm < <(best "$floor" "$dir")
-  fresh "$dir"
-  read -r cs cm < <(best "$cli" create "$dir" --scale 1:100K --mask R-CC-LLL --points 5 --grid m)
+  # New map files: floor and creator interleaved, best of five each.
+  read -r fs fm cs cm < <(interleaved)
   printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "floor, new maps" "$fs" "$(div "$n" "$fs")" "$fm"
   printf "%-9s %-22s %10s %12.0f %10s\n" "$n" "create, new maps" "$cs" "$(div "$n" "$cs")" "$cm"
   printf "%-9s %-22s %10.0f %%\n" "$n" "create / floor" "$(div "100 * $fs" "$cs")"
@@ -128,3 +135,4 @@ for n in "${sizes[@]}"; do
   fresh "$dir"
 done
 rm -rf "$trash"
+echo "(folders in $work; remove them with: rm -rf $work)"

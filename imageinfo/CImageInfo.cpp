@@ -1,6 +1,8 @@
 #include "imageinfo/CImageInfo.h"
 
 #include <QDir>
+#include "mapfile/RegularFile.h"
+
 #include <QFile>
 
 namespace {
@@ -178,8 +180,8 @@ bool CImageInfo::ReadImageInfo(const QString &fileName)
     m_width = m_height = m_depth = m_type = 0;
     m_error.clear();
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    RegularFile file;
+    if (!file.open(fileName)) {
         m_error = QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
         return false;
     }

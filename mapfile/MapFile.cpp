@@ -4,6 +4,7 @@
 #include "mapfile/MapError.h"
 #include "mapfile/MessageObserver.h"
 #include "mapfile/Numeric.h"
+#include "mapfile/RegularFile.h"
 #include "mapfile/SheetFields.h"
 #include "mapfile/SheetGeometry.h"
 #include "mapfile/SheetText.h"
@@ -62,15 +63,16 @@ struct Fields
     {
         if (text.isEmpty())
             return;
+        const QChar *chars = text.data();
+        const qsizetype size = text.size();
         qsizetype start = 0;
-        while (count < limit - 1) {
-            const qsizetype comma = text.indexOf(u',', start);
-            if (comma < 0)
-                break;
-            part[count++] = text.mid(start, comma - start);
-            start = comma + 1;
+        for (qsizetype i = 0; i < size && count < limit - 1; ++i) {
+            if (chars[i] == u',') {
+                part[count++] = QStringView(chars + start, i - start);
+                start = i + 1;
+            }
         }
-        part[count++] = text.mid(start);
+        part[count++] = QStringView(chars + start, size - start);
     }
 
     QStringView at(int i) const
@@ -227,8 +229,8 @@ void splitLine(const QString &text, int idx, QString &title, QString &body)
     }
 }
 
-// The largest file ReadMap takes in.
-constexpr qint64 kMaxMapFileSize = qint64(256) * 1024 * 1024;
+// The largest file ReadMap takes in: a real map file is a few kilobytes.
+constexpr qint64 kMaxMapFileSize = qint64(16) * 1024 * 1024;
 
 const char *const kTransverseMercator = "Transverse Mercator,PolyCal,No,AutoCalOnly,No,BSBUseWPX,No";
 
@@ -445,20 +447,37 @@ void MapFile::ReadMap(const QString &name)
     const QString fileName = name.isEmpty() ? FileName : name;
     if (fileName.isEmpty())
         throw MapError(QStringLiteral("Cannot read the map file: no file name given"));
-    if (QFileInfo(fileName).isDir())
-        throw MapError(QStringLiteral("Cannot read the map file \"%1\": it is a folder").arg(fileName));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFile file;
+    if (!file.open(fileName))
         throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
     // A real map file is a few kilobytes; a huge file that merely carries the
     // extension (a disk image, a video) is not read into memory.
+    const auto tooLarge = [&](qint64 size) {
+        return MapError(QStringLiteral("Cannot read the map file \"%1\": it is too large for a map file (%2 MB; "
+                                       "the limit is %3 MB)")
+                            .arg(fileName)
+                            .arg(size / (1024 * 1024))
+                            .arg(kMaxMapFileSize / (1024 * 1024)));
+    };
     if (file.size() > kMaxMapFileSize)
-        throw MapError(QStringLiteral("Cannot read the map file \"%1\": it is too large for a map file (%2 MB)")
-                           .arg(fileName)
-                           .arg(file.size() / (1024 * 1024)));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+        throw tooLarge(file.size());
+    // Read to the end (a file may grow while it is read), never past the limit.
+    QByteArray bytes(qsizetype(file.size()) + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > kMaxMapFileSize)
+                throw tooLarge(bytes.size());
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2 + 4096, kMaxMapFileSize + 1));
+        }
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    bytes.truncate(got);
     ReadBytes(bytes);
 }
 
@@ -585,30 +604,64 @@ qint64 MapFile::appendRawLine(const QString &title, const QString &body, int idx
     // Reading splits the first seven lines not at all and the others at
     // their first comma: only a line that reads back the same may be kept
     // as bytes.
+    bool titleComma = false; // whether a comma is allowed in the title
+    bool bodyComma = true;   // ... and in the body
     if (idx < 7) {
         if (!title.isEmpty())
             return -1;
     } else if (title.isEmpty()) {
-        if (body.contains(u','))
-            return -1;
-    } else if (body.isEmpty() || title.contains(u',')) {
+        bodyComma = false;
+    } else if (body.isEmpty()) {
         return -1;
     }
     const qsizetype base = m_bytes.size();
-    if (base >= qsizetype(kChanged) - title.size() - body.size() - 3)
+    const qsizetype need = title.size() + (title.isEmpty() ? 0 : 1) + body.size() + m_eol.size();
+    if (base >= qsizetype(kChanged) - need)
         return -1;
-    bool ok = MapTextEncoding::encode(title, Encoding, m_bytes) < 0;
+    if (Encoding != MapTextEncoding::Windows1251) {
+        // Other encodings go through the general encoder, with the same
+        // checks as the Windows-1251 bytes below.
+        QByteArray titleBytes, bodyBytes;
+        bool ok = MapTextEncoding::encode(title, Encoding, titleBytes) < 0
+            && MapTextEncoding::encode(body, Encoding, bodyBytes) < 0 && !titleBytes.contains('\n')
+            && !bodyBytes.contains('\n') && (titleComma || !titleBytes.contains(','))
+            && (bodyComma || !bodyBytes.contains(','));
+        QByteArray text = titleBytes;
+        if (!title.isEmpty())
+            text += ',';
+        text += bodyBytes;
+        ok = ok && !text.endsWith('\r') && base < qsizetype(kChanged) - text.size() - m_eol.size();
+        if (!ok)
+            return -1;
+        m_bytes.append(text);
+        m_bytes.append(m_eol);
+        return base;
+    }
+    m_bytes.resize(base + need);
+    char *out = m_bytes.data() + base;
+    // Windows-1251 bytes straight into place; false for a character the code
+    // page lacks, a line break, or a comma where reading would split.
+    const auto put = [&out](const QString &text, bool commaAllowed) {
+        for (const QChar ch : text) {
+            const char16_t c = ch.unicode();
+            const int b = c < 0x80 ? int(c) : Windows1251::byteOf(c);
+            if (b < 0 || b == '\n' || (b == ',' && !commaAllowed))
+                return false;
+            *out++ = char(b);
+        }
+        return true;
+    };
+    bool ok = put(title, titleComma);
     if (ok && !title.isEmpty())
-        m_bytes.append(',');
-    ok = ok && MapTextEncoding::encode(body, Encoding, m_bytes) < 0;
-    const qsizetype end = m_bytes.size();
-    ok = ok && std::memchr(m_bytes.constData() + base, '\n', size_t(end - base)) == nullptr
-        && (end == base || m_bytes.at(end - 1) != '\r');
+        *out++ = ',';
+    ok = ok && put(body, bodyComma);
+    // A carriage return at the end would read back as part of the line end.
+    ok = ok && (out == m_bytes.constData() + base || out[-1] != '\r');
     if (!ok) {
         m_bytes.truncate(base);
         return -1;
     }
-    m_bytes.append(m_eol);
+    std::memcpy(out, m_eol.constData(), size_t(m_eol.size()));
     return base;
 }
 

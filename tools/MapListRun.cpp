@@ -5,6 +5,7 @@
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 
@@ -104,6 +105,15 @@ QString writeList(const QString &listName, const QList<Record> &records)
     for (const Record &record : records) {
         bytes += record.line;
         bytes += "\r\n";
+    }
+    // The rename of the save would replace a read-only list (and, for root,
+    // make it writable): it is refused like a read-only map file.
+    const QFileInfo info(listName);
+    if (info.exists() && !info.isDir()) {
+        const QFileDevice::Permissions perms = info.permissions();
+        const bool anyWrite = perms & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+        if (!anyWrite || !info.isWritable())
+            return QStringLiteral("Cannot write ") + listName + QStringLiteral(": the file is read-only");
     }
     QSaveFile file(listName);
     if (!file.open(QIODevice::WriteOnly))
