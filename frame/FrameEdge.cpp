@@ -9,6 +9,8 @@ constexpr double kDeg = 3.14159265358979323846 / 180.0;
 constexpr double kBandDepth = 0.36;   // part of the image searched from each side
 constexpr double kAlongFrom = 0.2;    // the middle of each edge, where the sheet surely is
 constexpr double kAlongTo = 0.8;
+constexpr double kBarsFrom = 0.1;     // where the minute bars are looked for
+constexpr double kBarsTo = 0.9;
 constexpr double kMaxAngle = 6.0;     // degrees of turn plus lean
 constexpr double kStrong = 0.6;       // a line covering this much of the edge
 constexpr double kWeak = 0.3;         // the label band covers less
@@ -112,9 +114,11 @@ double FrameEdge::windowScore(const std::vector<int> &bins) const
 // blur (which greys the white bars between the frame's lines) does not hide it.
 bool FrameEdge::minuteLike(double rho, double t, std::vector<char> *pattern) const
 {
+    // Most of the edge's length: a large-scale sheet has only a few bars a side.
+    const int from = static_cast<int>(m_lenU * kBarsFrom), to = static_cast<int>(m_lenU * kBarsTo);
     std::vector<int> g;
-    g.reserve(static_cast<size_t>(m_uMax - m_uMin));
-    for (int u = m_uMin; u < m_uMax; ++u)
+    g.reserve(static_cast<size_t>(to - from));
+    for (int u = from; u < to; ++u)
         g.push_back(grey(u, rho + t * u));
     std::vector<int> sorted = g;
     const size_t lo = sorted.size() / 10, hi = sorted.size() * 9 / 10;
@@ -150,14 +154,14 @@ bool FrameEdge::minuteLike(double rho, double t, std::vector<char> *pattern) con
     if (fraction < 0.2 || fraction > 0.8)
         return false;
     // Bars seen in the searched middle of the edge; the sheet spans most of it.
-    const double expected = m_minutes * (kAlongTo - kAlongFrom);
-    if (runs < std::max(3.0, 0.4 * std::min(expected, 40.0)))
+    const double expected = m_minutes * (kBarsTo - kBarsFrom);
+    if (runs < std::max(2.0, 0.4 * std::min(expected, 40.0)))
         return false;
     if (m_minutes <= 120 && runs > 6 * expected + 10)
         return false;
     // The bars are of like length: no long dark stretch.
     const int longest = lengths.empty() ? 0 : *std::max_element(lengths.begin(), lengths.end());
-    return longest <= 3 * (m_uMax - m_uMin) / std::max(3, runs);
+    return longest <= 3 * (to - from) / std::max(3, runs);
 }
 
 bool FrameEdge::search()
@@ -189,6 +193,31 @@ bool FrameEdge::search()
         cover[k] = (bins[k] + bins[k + 1]) / length;
 
     const int maxBand = std::max(6, static_cast<int>(0.04 * m_lenU));
+    // Two rows of bars one above the other within `from`..`to`. The stepping
+    // edges of a line drawn at a slant look like bars too, but the rows along
+    // its two sides step in turn, and a thick line's edge is a single row.
+    auto bars = [&](int from, int to) {
+        std::vector<std::vector<char>> patterns;
+        std::vector<int> rows;
+        for (int q = from; q <= to && q < n; ++q) {
+            std::vector<char> p;
+            if (cover[q] >= 0.3 && minuteLike(q - m_offset, t, &p)) {
+                rows.push_back(q);
+                patterns.push_back(std::move(p));
+            }
+        }
+        for (size_t i = 0; i < rows.size(); ++i)
+            for (size_t j = i + 1; j < rows.size(); ++j) {
+                if (rows[j] - rows[i] > 3)
+                    continue;
+                size_t same = 0;
+                for (size_t u = 0; u < patterns[i].size(); ++u)
+                    same += patterns[i][u] == patterns[j][u] ? 1 : 0;
+                if (same >= 0.85 * patterns[i].size())
+                    return true;
+            }
+        return false;
+    };
     if (qEnvironmentVariableIsSet("FDBG"))
         for (int q = 0; q < n; ++q)
             if (cover[q] > 0.1)
@@ -206,28 +235,11 @@ bool FrameEdge::search()
         // stepping edges of a line drawn at a slant look like bars too, but
         // the rows along its two sides step in turn, and a thick line's edge
         // is a single row.
-        std::vector<std::vector<char>> patterns(1);
-        std::vector<int> rows{k};
-        minuteLike(k - m_offset, t, &patterns[0]);
         int m = k;
-        for (int q = k + 1; q < n && q <= m + 2; ++q) {
-            std::vector<char> p;
-            if (cover[q] >= 0.3 && minuteLike(q - m_offset, t, &p)) {
+        for (int q = k + 1; q < n && q <= m + 2; ++q)
+            if (cover[q] >= 0.3 && minuteLike(q - m_offset, t))
                 m = q;
-                rows.push_back(q);
-                patterns.push_back(std::move(p));
-            }
-        }
-        bool agree = false;
-        for (size_t i = 0; i < rows.size() && !agree; ++i)
-            for (size_t j = i + 1; j < rows.size() && !agree; ++j) {
-                if (rows[j] - rows[i] > 3)
-                    continue;
-                size_t same = 0;
-                for (size_t u = 0; u < patterns[i].size(); ++u)
-                    same += patterns[i][u] == patterns[j][u] ? 1 : 0;
-                agree = same >= 0.85 * patterns[i].size();
-            }
+        const bool agree = bars(k, m);
         if (!agree) {
             k = m + 1;
             continue;
@@ -256,6 +268,11 @@ bool FrameEdge::search()
             int r = j;
             while (r + 1 < n && cover[r + 1] >= kStrong)
                 ++r;
+            // Bars in it: this was the outer frame, and this the minute frame.
+            if (bars(j, r)) {
+                k = j;
+                continue;
+            }
             double weight = 0, sum = 0;
             for (int q = j; q <= std::min(n - 1, r + 1); ++q) {
                 weight += bins[q];

@@ -1,6 +1,7 @@
 // The frame finder on drawn scans: each scanning effect, and images that are
 // no sheets.
 #include "frame/FrameFinder.h"
+#include "common/SheetImages.h"
 #include "frame/SheetDrawer.h"
 #include "sheet/SheetIdentity.h"
 
@@ -118,10 +119,8 @@ void TestFrameFinder::badFiles_data()
     QTest::addColumn<QString>("reasonPart");
     QTest::newRow("missing file") << QByteArray() << "cannot open";
     QTest::newRow("not an image") << QByteArray("plain words, no pixels") << "cannot decode";
-    // A JPEG header claiming 40000 x 100 pixels.
-    QTest::newRow("wider than a map file holds")
-        << QByteArray::fromHex("FFD8FFE000104A46494600010100000100010000FFC0001108006409C40301220002110103110"
-                               "1FFD9") << "32767";
+    QTest::newRow("wider than a map file holds") << SheetImages::png(40000, 100) << "32767";
+    QTest::newRow("higher than a map file holds") << SheetImages::jpeg(100, 33000) << "32767";
     QTest::newRow("truncated PNG") << QByteArray::fromHex("89504E470D0A1A0A0000000D4948445200000100") << "decode";
 }
 
