@@ -223,3 +223,16 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     result.quality = std::clamp(1.0 - 0.5 * std::min(1.0, rms / 0.8) - 0.5 * std::min(1.0, deviation), 0.0, 1.0);
     return result;
 }
+
+CornerSource FrameFinder::cornerSource()
+{
+    return [](const QString &imagePath, const SheetIdentity &sheet) {
+        const FrameResult r = find(imagePath, sheet);
+        SheetCorners corners;
+        corners.found = r.found;
+        corners.corners = r.corners;
+        corners.imageSize = r.imageSize;
+        corners.reason = r.reason;
+        return corners;
+    };
+}

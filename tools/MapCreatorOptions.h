@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/SheetCorners.h"
+
 #include <QString>
 
 // The options of one map creator run, as the window's controls hold them (texts).
@@ -15,4 +17,8 @@ struct MapCreatorOptions
     QString marginBottom = "5";
     QString marginSide = "3";
     bool skipExisting = false;   // leave existing map files untouched
+    // When set, the sheet frame is looked for in each image: found corners
+    // become points 1..4 and the corner markers, else the margins are used
+    // and a warning says why. Unset, map files are made from the margins alone.
+    CornerSource findFrame;
 };
