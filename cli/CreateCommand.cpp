@@ -1,6 +1,7 @@
 #include "cli/CreateCommand.h"
 
 #include "cli/ConsoleObserver.h"
+#include "frame/FrameFinder.h"
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorOptions.h"
 #include "tools/MapCreatorRun.h"
@@ -28,6 +29,8 @@ const char *const kHelp =
     "  --grid G               auto|ll|m|off grid lines (default auto: ll at 1:1M and 1:500K, else m)\n"
     "  --margins T,B,S        blank margins in percent: top, bottom, each side (default 5,5,3)\n"
     "  --skip-existing        leave existing map files untouched\n"
+    "  --find-frame           place the corners on the sheet frame found in each scan\n"
+    "                         (the margins where none is found)\n"
     "  --on-error A           continue|stop after a file that fails (default continue)\n"
     "  --encoding E           windows-1251|utf-8 text of new map files (default windows-1251);\n"
     "                         a map file that exists keeps its own encoding\n"
@@ -73,13 +76,14 @@ int CreateCommand::run(const QStringList &args)
     const QCommandLineOption marginsOpt(QStringLiteral("margins"), QString(), QStringLiteral("T,B,S"),
                                         QStringLiteral("5,5,3"));
     const QCommandLineOption skipOpt(QStringLiteral("skip-existing"));
+    const QCommandLineOption frameOpt(QStringLiteral("find-frame"));
     const QCommandLineOption onErrorOpt(QStringLiteral("on-error"), QString(), QStringLiteral("A"),
                                         QStringLiteral("continue"));
     const QCommandLineOption encodingOpt(QStringLiteral("encoding"), QString(), QStringLiteral("E"),
                                          QStringLiteral("windows-1251"));
     const QCommandLineOption helpOpt(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions(
-        {outOpt, scaleOpt, maskOpt, pointsOpt, gridOpt, marginsOpt, skipOpt, onErrorOpt, encodingOpt, helpOpt});
+    parser.addOptions({outOpt, scaleOpt, maskOpt, pointsOpt, gridOpt, marginsOpt, skipOpt, frameOpt, onErrorOpt,
+                       encodingOpt, helpOpt});
 
     if (!parser.parse(args))
         return usageError(parser.errorText());
@@ -123,6 +127,8 @@ int CreateCommand::run(const QStringList &args)
     options.marginBottom = margins.at(1).trimmed();
     options.marginSide = margins.at(2).trimmed();
     options.skipExisting = parser.isSet(skipOpt);
+    if (parser.isSet(frameOpt))
+        options.findFrame = FrameFinder::cornerSource();
 
     // What the window would guess from the folder's first image (no settings);
     // with scale and mask given there is nothing left to guess from it.

@@ -1,5 +1,6 @@
 #include "cli/CoverageCommand.h"
 #include "cli/CreateCommand.h"
+#include "cli/FrameCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/SheetCommand.h"
 #include "cli/UtilityCommand.h"
@@ -19,6 +20,7 @@ const char *const kUsage =
     "  create IMAGES_DIR   write a map file for every sheet image of a folder\n"
     "  sheet NAME...       show a sheet's identity and calibration points\n"
     "  info IMAGE...       show the pixel size of images\n"
+    "  frame IMAGE...      find the sheet frame's corners in scans\n"
     "  corners MAPS_DIR    rewrite the corner markers of every map file\n"
     "  list MAPS_DIR       write _MapList.csv for the map files of a folder\n"
     "  strip-paths MAPS_DIR  strip the directory from the image path of every map file\n"
@@ -59,6 +61,8 @@ int main(int argc, char *argv[])
         return InfoCommand::run(rest);
     if (command == QLatin1String("coverage"))
         return CoverageCommand::run(rest);
+    if (command == QLatin1String("frame"))
+        return FrameCommand::run(rest);
     if (command == QLatin1String("create"))
         return CreateCommand::run(rest);
     if (command == QLatin1String("corners") || command == QLatin1String("list")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame/FrameResult.h"
+#include "tools/SheetCorners.h"
 
 #include <QString>
 
@@ -14,4 +15,7 @@ public:
     // `sheet` is the identity read from the image's file name (it has passed
     // its checks); its scale and place give the frame's expected shape.
     static FrameResult find(const QString &imagePath, const SheetIdentity &sheet);
+
+    // The finder as the map creator takes it.
+    static CornerSource cornerSource();
 };

@@ -1078,6 +1078,12 @@ double MapFile::CreatePoint(int k, const QString &strType) const
     if (upperIs(strType, "LON"))
         return SheetGeometry::longitude(sheetFields(), k);
     const bool stored = m_pointCount >= 4;
+    if (HasFrameCorners && k >= 1 && k <= 4) {
+        if (upperIs(strType, "X"))
+            return std::round(FrameCorners[2 * (k - 1)]);
+        if (upperIs(strType, "Y"))
+            return std::round(FrameCorners[2 * (k - 1) + 1]);
+    }
     if (upperIs(strType, "Y")) {
         const double H = iY;
         const double top = dMTop;
@@ -1356,8 +1362,8 @@ int MapFile::SetPoint(int k, bool fCanCreateNew)
     double X = 0, Y = 0, Lat = 0, Lon = 0;
     int tag = -1;
     if (GetPoint(k, QStringLiteral("lat")) != 0 || GetPoint(k, QStringLiteral("lon")) != 0) {
-        X = GetPoint(k, QStringLiteral("X"));
-        Y = GetPoint(k, QStringLiteral("Y"));
+        X = HasFrameCorners ? CreatePoint(k, QStringLiteral("X")) : GetPoint(k, QStringLiteral("X"));
+        Y = HasFrameCorners ? CreatePoint(k, QStringLiteral("Y")) : GetPoint(k, QStringLiteral("Y"));
         Lat = GetPoint(k, QStringLiteral("Lat"));
         Lon = GetPoint(k, QStringLiteral("Lon"));
         tag = 0;

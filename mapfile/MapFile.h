@@ -68,6 +68,12 @@ public:
     // Whether the file read held non-ASCII bytes (so that its encoding was
     // told by them; an all-ASCII file reads the same in both).
     bool EncodingFromBytes = false;
+    // Corners NW, NE, SE, SW of the sheet frame found on the scan, in pixels.
+    // When set, points 1..4 are placed there instead of at the margins, and
+    // every point written is placed anew (5..9 from 1..4), also in a map
+    // file read back, so that the points agree with the frame.
+    bool HasFrameCorners = false;
+    std::array<double, 8> FrameCorners{}; // x1, y1, x2, y2, ... in point order
 
     // --- the document ------------------------------------------------------
     // Reads the file `name` (FileName when empty), replacing the document.

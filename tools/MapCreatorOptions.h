@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapfile/MapTextEncoding.h"
+#include "tools/SheetCorners.h"
 
 #include <QString>
 
@@ -19,4 +20,8 @@ struct MapCreatorOptions
     bool skipExisting = false;   // leave existing map files untouched
     // The text encoding of new map files; an existing file keeps its own.
     MapTextEncoding::Kind encoding = MapTextEncoding::Windows1251;
+    // When set, the sheet frame is looked for in each image: found corners
+    // become points 1..4 and the corner markers, else the margins are used
+    // and a warning says why. Unset, map files are made from the margins alone.
+    CornerSource findFrame;
 };

@@ -9,6 +9,7 @@
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "tools/FolderListing.h"
+#include "tools/FrameLookahead.h"
 #include "tools/RunObserver.h"
 
 #include <QByteArray>
@@ -17,6 +18,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #if defined(Q_OS_LINUX)
 #include <fcntl.h>
@@ -207,6 +210,26 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         return true;
     };
 
+    // The frame search runs ahead of the loop on all cores, over the files
+    // the loop will calibrate.
+    std::unique_ptr<FrameLookahead> frames;
+    if (options.findFrame) {
+        std::vector<FrameLookahead::Job> jobs;
+        for (int i = 0; i < int(files.size()); ++i) {
+            const QString &name = files.at(i);
+            if (sizeSource(Global::getExtension(name).toUpper()) == SizeSource::None)
+                continue;
+            const SheetIdentity sheet = SheetIdentity::check(name, scale, options.maskText);
+            if (!sheet.ok())
+                continue;
+            const QFileInfo map(FolderListing::join(options.outFolder, Global::getNameNoExt(name) + QStringLiteral(".map")));
+            if (options.skipExisting && map.exists() && !(map.isFile() && map.size() == 0))
+                continue;
+            jobs.push_back({i, FolderListing::join(options.inFolder, name), sheet});
+        }
+        frames = std::make_unique<FrameLookahead>(options.findFrame, std::move(jobs));
+    }
+
     for (int i = 0; i < int(files.size()); ++i) {
         if (observer.isCancelled()) {
             result.cancelled = true;
@@ -311,6 +334,21 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             height = int(headerHeight);
         }
 
+        SheetCorners frame;
+        const bool searched = frames && frames->has(i);
+        if (searched) {
+            observer.status(QStringLiteral("Finding the sheet frame in ") + shownName);
+            frame = frames->take(i);
+            if (frame.imageSize.isValid() && frame.imageSize.width() <= 32767 && frame.imageSize.height() <= 32767) {
+                width = frame.imageSize.width();
+                height = frame.imageSize.height();
+            }
+            if (!frame.found)
+                observer.message(shownName + QStringLiteral(" The sheet frame was not found (") + frame.reason
+                                     + QStringLiteral("): the map is made from the margins"),
+                                 QStringLiteral("Warning"), Icon::Warning);
+        }
+
         try {
             MapFile map(&observer);
             map.iScale = qint16(scale);
@@ -326,6 +364,13 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             map.iList25 = id.list25;
             map.iList10 = id.list10;
             map.bSouth = id.south;
+            if (searched && frame.found) {
+                map.HasFrameCorners = true;
+                for (int c = 0; c < 4; ++c) {
+                    map.FrameCorners[2 * c] = frame.corners[c].x();
+                    map.FrameCorners[2 * c + 1] = frame.corners[c].y();
+                }
+            }
 
             if (exists) {
                 observer.status(QStringLiteral("Reading map-file for ") + shownName);
@@ -365,6 +410,8 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             observer.fileResult(fileName, RunObserver::FileOutcome::Written, QString());
             if (!exists && !emptyMap)
                 wroteNew = true;
+            if (searched)
+                ++(frame.found ? result.fromFrame : result.fromMargins);
         } catch (const MapError &e) {
             if (!fail(shownName + QLatin1Char(' ') + e.text()))
                 break;
@@ -375,6 +422,12 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         syncFolder(options.outFolder);
 
     observer.status(QString());
-    observer.message(QStringLiteral("Done %1 map-files").arg(result.count), QString(), Icon::None);
+    frames.reset();
+    if (options.findFrame)
+        observer.message(QStringLiteral("Done %1 map-files: %2 from the sheet frame, %3 from the margins")
+                             .arg(result.count).arg(result.fromFrame).arg(result.fromMargins),
+                         QString(), Icon::None);
+    else
+        observer.message(QStringLiteral("Done %1 map-files").arg(result.count), QString(), Icon::None);
     return result;
 }

@@ -1,5 +1,6 @@
 #include "ui/MapCreator.h"
 
+#include "frame/FrameFinder.h"
 #include "settings/Settings.h"
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorRun.h"
@@ -73,6 +74,8 @@ MapCreator::MapCreator(QWidget *parent)
     frame2Layout->addWidget(m_txtPathOut, 0, 0);
     frame2Layout->addWidget(browseOut, 0, 1);
     frame2Layout->addWidget(m_chkSkip, 1, 0, 1, 2);
+    m_chkFindFrame = named(new QCheckBox(tr("Find the sheet frame"), m_frame2), "chkFindFrame");
+    frame2Layout->addWidget(m_chkFindFrame, 2, 0, 1, 2);
     frame2Layout->setColumnStretch(0, 1);
 
     // Scale, mask, points and margins.
@@ -176,6 +179,8 @@ MapCreator::MapCreator(QWidget *parent)
     setGridMode(2);
     bool ok = false;
     m_chkSkip->setChecked(readSetting(QStringLiteral("chkSkip"), QStringLiteral("0")).trimmed().toDouble(&ok) != 0 && ok);
+    m_chkFindFrame->setChecked(
+        readSetting(QStringLiteral("chkFindFrame"), QStringLiteral("0")).trimmed().toDouble(&ok) != 0 && ok);
     m_txtMTop->setText(readSetting(QStringLiteral("txtMTop"), QStringLiteral("5")));
     m_txtMBottom->setText(readSetting(QStringLiteral("txtMBottom"), QStringLiteral("5")));
     m_txtMSide->setText(readSetting(QStringLiteral("txtMSide"), QStringLiteral("3")));
@@ -214,6 +219,8 @@ MapCreatorOptions MapCreator::options() const
     o.marginSide = m_txtMSide->text();
     o.skipExisting = m_chkSkip->isChecked();
     MapTextEncoding::fromName(m_cmbEncoding->currentData().toString(), o.encoding);
+    if (m_chkFindFrame->isChecked())
+        o.findFrame = FrameFinder::cornerSource();
     return o;
 }
 
@@ -257,6 +264,8 @@ void MapCreator::generate()
     Settings::WriteSetting(QStringLiteral("Path"), m_txtPathOut->text());
     Settings::WriteSetting(QStringLiteral("PathIn"), m_txtPathIn->text());
     Settings::WriteSetting(QStringLiteral("chkSkip"), m_chkSkip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings::WriteSetting(QStringLiteral("chkFindFrame"),
+                           m_chkFindFrame->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     Settings::WriteSetting(QStringLiteral("txtMTop"), m_txtMTop->text());
     Settings::WriteSetting(QStringLiteral("txtMBottom"), m_txtMBottom->text());
     Settings::WriteSetting(QStringLiteral("txtMSide"), m_txtMSide->text());

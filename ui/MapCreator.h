@@ -53,6 +53,7 @@ private:
     QLineEdit *m_txtPathIn = nullptr;
     QLineEdit *m_txtPathOut = nullptr;
     QCheckBox *m_chkSkip = nullptr;
+    QCheckBox *m_chkFindFrame = nullptr;
     QComboBox *m_cmbScale = nullptr;
     QComboBox *m_cmbName = nullptr;
     QComboBox *m_cmbPoints = nullptr;

@@ -1,0 +1,100 @@
+#include "frame/FrameImage.h"
+
+#include "imageinfo/CImageInfo.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include <cstring>
+
+QString FrameImage::sizeProblem(qint64 width, qint64 height)
+{
+    if (width <= 0 || height <= 0)
+        return QStringLiteral("the image has no pixels");
+    if (width > kMaxSide || height > kMaxSide)
+        return QStringLiteral("the image is %1 x %2 pixels: a map file holds at most %3 pixels a side")
+            .arg(width).arg(height).arg(kMaxSide);
+    if (width * height > kMaxPixels)
+        return QStringLiteral("the image is %1 x %2 pixels: too large to decode").arg(width).arg(height);
+    return {};
+}
+
+bool FrameImage::load(const QString &path)
+{
+    m_grey.release();
+    m_reason.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_reason = QStringLiteral("cannot open the image: %1").arg(file.errorString());
+        return false;
+    }
+    QByteArray head = file.read(16);
+    file.close();
+
+    // The header's size, where it can be read without decoding.
+    {
+        CImageInfo info;
+        if (info.ReadImageInfo(path) && info.Width() > 0 && info.Height() > 0) {
+            const QString problem = sizeProblem(info.Width(), info.Height());
+            if (!problem.isEmpty()) {
+                m_reason = problem;
+                return false;
+            }
+        }
+    }
+
+    if (head.startsWith("GIF8"))
+        return loadWithQt(path);
+
+    try {
+        m_grey = cv::imread(QFile::encodeName(path).toStdString(), cv::IMREAD_GRAYSCALE);
+    } catch (const cv::Exception &e) {
+        m_grey.release();
+        m_reason = QStringLiteral("cannot decode the image: %1").arg(QString::fromStdString(e.msg).trimmed());
+        return false;
+    }
+    if (m_grey.empty()) {
+        // OpenCV knows nothing of it: Qt may (its plugins).
+        if (loadWithQt(path))
+            return true;
+        m_reason = QStringLiteral("cannot decode the image");
+        return false;
+    }
+    const QString problem = sizeProblem(m_grey.cols, m_grey.rows);
+    if (!problem.isEmpty()) {
+        m_grey.release();
+        m_reason = problem;
+        return false;
+    }
+    return true;
+}
+
+bool FrameImage::loadWithQt(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(static_cast<int>(kMaxPixels / (1024 * 1024)) * 4);
+    QImage image = reader.read();
+    if (image.isNull()) {
+        m_reason = QStringLiteral("cannot decode the image: %1").arg(reader.errorString());
+        return false;
+    }
+    const QString problem = sizeProblem(image.width(), image.height());
+    if (!problem.isEmpty()) {
+        m_reason = problem;
+        return false;
+    }
+    image = image.convertToFormat(QImage::Format_Grayscale8);
+    if (image.isNull()) {
+        m_reason = QStringLiteral("cannot decode the image: out of memory");
+        return false;
+    }
+    m_grey.create(image.height(), image.width(), CV_8UC1);
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(m_grey.ptr(y), image.constScanLine(y), static_cast<size_t>(image.width()));
+    return true;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <opencv2/core.hpp>
+
+// A scan decoded to 8-bit grey at full size, for the frame finder. JPEG, PNG,
+// BMP and TIFF go through OpenCV; GIF (which OpenCV does not read) through Qt.
+// Sizes are checked from the header first where the header can be read, so
+// that a scan too large for the map file or for memory is refused before it is
+// decoded.
+class FrameImage
+{
+public:
+    // Largest side a map file can hold (its pixel sizes are 16-bit).
+    static constexpr int kMaxSide = 32767;
+    // Largest pixel count decoded (one byte per pixel, about 512 MB).
+    static constexpr qint64 kMaxPixels = 512LL * 1024 * 1024;
+
+    // Decodes `path`; on failure grey() is empty and reason() says why.
+    bool load(const QString &path);
+
+    const cv::Mat &grey() const { return m_grey; }
+    QString reason() const { return m_reason; }
+    int width() const { return m_grey.cols; }
+    int height() const { return m_grey.rows; }
+
+    // The reason for refusing an image of this size, or an empty text.
+    static QString sizeProblem(qint64 width, qint64 height);
+
+private:
+    bool loadWithQt(const QString &path);
+
+    cv::Mat m_grey;
+    QString m_reason;
+};

@@ -1,0 +1,554 @@
+#include "frame/SheetDrawer.h"
+
+#include "mapfile/SheetFields.h"
+#include "mapfile/SheetGeometry.h"
+#include "sheet/SheetIdentity.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLineF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Offsets outwards from the inner frame, millimetres on paper.
+constexpr double kInnerPen = 0.15;
+constexpr double kMinuteIn = 4.0;
+constexpr double kMinuteOut = 5.0;
+constexpr double kMinutePen = 0.12;
+constexpr double kOuterAt = 7.0;
+constexpr double kOuterPen = 0.8;
+
+using Rng = std::mt19937;
+
+double uniform(Rng &rng, double lo, double hi)
+{
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+}
+
+struct Paper
+{
+    std::array<QPointF, 4> corner; // inner frame NW, NE, SE, SW
+    QPointF normal[4];             // outward normal of edges N, E, S, W
+    double minutes[4];             // minutes along edges N, E, S, W
+
+    QPointF along(int edge, double t, double offset) const
+    {
+        const QPointF a = corner[edge], b = corner[(edge + 1) % 4];
+        return a + (b - a) * t + normal[edge] * offset;
+    }
+    // The frame's outline at an offset: each edge moved outwards, corners meet.
+    QPolygonF offsetPolygon(double d) const
+    {
+        QPolygonF poly;
+        for (int k = 0; k < 4; ++k) {
+            const int prev = (k + 3) % 4;
+            const QLineF l1(corner[prev] + normal[prev] * d, corner[k] + normal[prev] * d);
+            const QLineF l2(corner[k] + normal[k] * d, corner[(k + 1) % 4] + normal[k] * d);
+            QPointF p;
+            l1.intersects(l2, &p);
+            poly << p;
+        }
+        return poly;
+    }
+};
+
+bool paperOf(const SheetScan &scan, Paper *paper)
+{
+    const SheetIdentity id = SheetIdentity::check(scan.sheetName + ".png", scan.scale, QStringLiteral("R-CC-LLL"));
+    if (!id.ok())
+        return false;
+    SheetFields f;
+    f.iRow = id.row; f.iCol = id.col; f.iList = id.list; f.iList50 = id.list50; f.iList25 = id.list25;
+    f.iScale = static_cast<qint16>(id.scale); f.bSouth = id.south;
+    double lat[4], lon[4];
+    for (int k = 0; k < 4; ++k) {
+        lat[k] = SheetGeometry::latitude(f, k + 1);
+        lon[k] = SheetGeometry::longitude(f, k + 1);
+    }
+    const double latC = (lat[0] + lat[3]) / 2, lonC = (lon[0] + lon[1]) / 2;
+    const double mmPerDegree = 111200.0 / scan.scale;
+    for (int k = 0; k < 4; ++k)
+        paper->corner[k] = QPointF((lon[k] - lonC) * std::cos(lat[k] * kPi / 180) * mmPerDegree,
+                                   -(lat[k] - latC) * mmPerDegree);
+    for (int e = 0; e < 4; ++e) {
+        const QPointF d = paper->corner[(e + 1) % 4] - paper->corner[e];
+        const double n = std::hypot(d.x(), d.y());
+        paper->normal[e] = QPointF(d.y() / n, -d.x() / n);
+    }
+    const double minLon = std::abs(lon[1] - lon[0]) * 60, minLat = std::abs(lat[0] - lat[3]) * 60;
+    paper->minutes[0] = minLon; paper->minutes[2] = minLon;
+    paper->minutes[1] = minLat; paper->minutes[3] = minLat;
+    return true;
+}
+
+// Text without fonts: words of small strokes, as a scan shows them from afar.
+void fakeText(QPainter &p, const QPointF &at, double height, double width, Rng &rng, const QColor &colour)
+{
+    QPen pen(colour, height * 0.14);
+    pen.setCapStyle(Qt::FlatCap);
+    p.setPen(pen);
+    double x = at.x();
+    while (x < at.x() + width - height * 0.5) {
+        const double w = height * uniform(rng, 0.45, 0.75);
+        const int strokes = 2 + static_cast<int>(uniform(rng, 0, 2.99));
+        for (int s = 0; s < strokes; ++s) {
+            const double x1 = x + uniform(rng, 0, w), x2 = x + uniform(rng, 0, w);
+            const double y1 = at.y() + uniform(rng, 0, height), y2 = at.y() + uniform(rng, 0, height);
+            p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+        }
+        x += w + height * 0.15;
+        if (uniform(rng, 0, 1) < 0.18)
+            x += height * 0.6;
+    }
+}
+
+void drawMap(QPainter &p, const Paper &paper, const SheetScan &scan, Rng &rng)
+{
+    const QPolygonF inner = paper.offsetPolygon(0);
+    const QPolygonF minuteInner = paper.offsetPolygon(kMinuteIn);
+    const QRectF box = inner.boundingRect();
+    const QColor ink = Qt::black;
+    const QColor brown = scan.colour ? QColor(170, 110, 60) : QColor(120, 120, 120);
+    const QColor blue = scan.colour ? QColor(40, 110, 220) : QColor(90, 90, 90);
+    const QColor tint = scan.colour ? QColor(200, 235, 190) : QColor(228, 228, 228);
+
+    QPainterPath innerPath;
+    innerPath.addPolygon(inner);
+    innerPath.closeSubpath();
+    p.save();
+    p.setClipPath(innerPath);
+    // Forest tints.
+    p.setPen(Qt::NoPen);
+    p.setBrush(tint);
+    for (int i = 0; i < 14; ++i) {
+        const QPointF c(uniform(rng, box.left(), box.right()), uniform(rng, box.top(), box.bottom()));
+        p.drawEllipse(c, uniform(rng, 8, 40), uniform(rng, 8, 30));
+    }
+    p.setBrush(Qt::NoBrush);
+    // Contours.
+    p.setPen(QPen(brown, 0.1));
+    for (int i = 0; i < 40; ++i) {
+        QPainterPath path;
+        const double y0 = uniform(rng, box.top(), box.bottom());
+        const double amp = uniform(rng, 3, 20), w = uniform(rng, 0.01, 0.06), ph = uniform(rng, 0, 6.3);
+        const double x0 = uniform(rng, box.left(), box.right() - 60);
+        const double len = uniform(rng, 40, box.width());
+        path.moveTo(x0, y0 + amp * std::sin(ph));
+        for (double x = x0; x < x0 + len; x += 2)
+            path.lineTo(x, y0 + amp * std::sin(w * (x - x0) + ph) + 2 * std::sin(0.3 * x));
+        p.drawPath(path);
+    }
+    // Rivers.
+    p.setPen(QPen(blue, 0.25));
+    for (int i = 0; i < 3; ++i) {
+        QPainterPath path;
+        double x = uniform(rng, box.left(), box.right()), y = box.top();
+        path.moveTo(x, y);
+        while (y < box.bottom()) {
+            x += uniform(rng, -4, 4);
+            y += 3;
+            path.lineTo(x, y);
+        }
+        p.drawPath(path);
+    }
+    // Roads: double lines, and solid ones.
+    for (int i = 0; i < 6; ++i) {
+        const QPointF a(uniform(rng, box.left(), box.right()), uniform(rng, box.top(), box.bottom()));
+        const QPointF b(uniform(rng, box.left(), box.right()), uniform(rng, box.top(), box.bottom()));
+        p.setPen(QPen(ink, 0.9, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(a, b);
+        p.setPen(QPen(Qt::white, 0.6, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(a, b);
+    }
+    // Villages: small black blocks, and names.
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    for (int i = 0; i < 60; ++i) {
+        const QPointF c(uniform(rng, box.left(), box.right()), uniform(rng, box.top(), box.bottom()));
+        p.drawRect(QRectF(c, QSizeF(uniform(rng, 0.5, 1.5), uniform(rng, 0.5, 1.5))));
+    }
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 40; ++i)
+        fakeText(p, QPointF(uniform(rng, box.left(), box.right()), uniform(rng, box.top(), box.bottom())),
+                 uniform(rng, 1.5, 3), uniform(rng, 8, 30), rng, ink);
+    p.restore();
+
+    // The kilometre grid, turned against the frame, out to the minute frame.
+    QPainterPath gridClip;
+    gridClip.addPolygon(minuteInner);
+    gridClip.closeSubpath();
+    p.save();
+    p.setClipPath(gridClip);
+    p.setPen(QPen(ink, 0.1));
+    const double spacing = scan.scale <= 25 ? 40 : 20;
+    const double turn = scan.gridTurn * kPi / 180;
+    const QPointF dirH(std::cos(turn), std::sin(turn)), dirV(-std::sin(turn), std::cos(turn));
+    const double reach = std::hypot(box.width(), box.height());
+    const double phase = uniform(rng, 0, spacing);
+    for (double o = -reach + phase; o < reach; o += spacing) {
+        p.drawLine(box.center() + dirV * o - dirH * reach, box.center() + dirV * o + dirH * reach);
+        p.drawLine(box.center() + dirH * o - dirV * reach, box.center() + dirH * o + dirV * reach);
+    }
+    p.restore();
+
+    if (scan.roadsAlongFrame) {
+        // Double-line roads just inside the north and west edges, from near a corner.
+        for (int edge : {0, 3}) {
+            const double t0 = edge == 0 ? 0.006 : 0.6, t1 = edge == 0 ? 0.4 : 0.994;
+            p.setPen(QPen(ink, 0.12));
+            p.drawLine(paper.along(edge, t0, -0.5), paper.along(edge, t1, -0.5));
+            p.drawLine(paper.along(edge, t0, -1.0), paper.along(edge, t1, -1.0));
+        }
+    }
+}
+
+void drawFrame(QPainter &p, const Paper &paper, Rng &rng)
+{
+    const QColor ink = Qt::black;
+    // The inner frame, each line running on outwards to the minute frame.
+    QPen inner(ink, kInnerPen);
+    inner.setCapStyle(Qt::FlatCap);
+    p.setPen(inner);
+    for (int e = 0; e < 4; ++e) {
+        const QPointF a = paper.corner[e], b = paper.corner[(e + 1) % 4];
+        const QPointF d = (b - a) / QLineF(a, b).length();
+        p.drawLine(a - d * (kMinuteIn + 0.05), b + d * (kMinuteIn + 0.05));
+    }
+    // The minute frame: its two lines, bars a minute long, dots every 10 seconds.
+    QPen thin(ink, kMinutePen);
+    p.setPen(thin);
+    p.drawPolygon(paper.offsetPolygon(kMinuteIn));
+    p.drawPolygon(paper.offsetPolygon(kMinuteOut));
+    for (int e = 0; e < 4; ++e) {
+        const int n = static_cast<int>(std::lround(paper.minutes[e]));
+        // Bars alternate from the north-west, so neighbouring edges agree.
+        for (int j = 0; j < n; ++j) {
+            const double t0 = double(j) / n, t1 = double(j + 1) / n;
+            const bool black = (j % 2 == 0) == (e < 2);
+            if (black) {
+                QPolygonF bar;
+                bar << paper.along(e, t0, kMinuteIn) << paper.along(e, t1, kMinuteIn)
+                    << paper.along(e, t1, kMinuteOut) << paper.along(e, t0, kMinuteOut);
+                p.setPen(Qt::NoPen);
+                p.setBrush(ink);
+                p.drawPolygon(bar);
+                p.setBrush(Qt::NoBrush);
+            } else {
+                p.setPen(Qt::NoPen);
+                p.setBrush(ink);
+                for (int s = 1; s < 6; ++s)
+                    p.drawEllipse(paper.along(e, t0 + (t1 - t0) * s / 6, (kMinuteIn + kMinuteOut) / 2), 0.12, 0.12);
+                p.setBrush(Qt::NoBrush);
+            }
+        }
+    }
+    // The outer frame.
+    QPen outer(ink, kOuterPen);
+    outer.setJoinStyle(Qt::MiterJoin);
+    p.setPen(outer);
+    p.drawPolygon(paper.offsetPolygon(kOuterAt));
+
+    // The label band: corner coordinates beside each corner, grid numbers.
+    for (int e = 0; e < 4; ++e) {
+        const QPointF a = paper.corner[e], b = paper.corner[(e + 1) % 4];
+        const double len = QLineF(a, b).length();
+        const QPointF d = (b - a) / len;
+        const QPointF n = paper.normal[e];
+        const double angle = std::atan2(d.y(), d.x()) * 180 / kPi;
+        auto label = [&](double along, double width) {
+            p.save();
+            p.translate(a + d * along + n * 3.1);
+            p.rotate(angle);
+            fakeText(p, QPointF(0, 0), 2.2, width, rng, ink);
+            p.restore();
+        };
+        label(1.2, 10);             // beside the corner at the edge's start
+        label(len - 11.5, 10);      // and its end
+        for (double s = 25; s < len - 25; s += 20 + uniform(rng, -1, 1))
+            label(s, 4.5);
+    }
+    // The collar: title, notes, a scale bar.
+    const QRectF outerBox = paper.offsetPolygon(kOuterAt).boundingRect();
+    fakeText(p, QPointF(outerBox.center().x() - 40, outerBox.top() - 14), 7, 80, rng, ink);
+    for (int i = 0; i < 3; ++i)
+        fakeText(p, QPointF(outerBox.left() + 2, outerBox.top() - 10 + 3 * i), 2, 60, rng, ink);
+    for (int i = 0; i < 6; ++i)
+        fakeText(p, QPointF(outerBox.left() + 10, outerBox.bottom() + 4 + 3 * i), 2, 90, rng, ink);
+    p.setPen(QPen(ink, 0.2));
+    for (int i = 0; i < 8; ++i) {
+        const QRectF seg(outerBox.center().x() - 40 + 10 * i, outerBox.bottom() + 12, 10, 1.2);
+        if (i % 2 == 0)
+            p.fillRect(seg, ink);
+        p.drawRect(seg);
+    }
+    fakeText(p, QPointF(outerBox.right() - 70, outerBox.bottom() + 20), 3, 60, rng, ink);
+}
+
+// A GIF: 8-bit indices, LZW codes kept at 9 bits by clearing the table often.
+bool writeGif(const cv::Mat &indices, const std::vector<int> &greys, const QString &path)
+{
+    QByteArray out("GIF89a");
+    auto le16 = [&](int v) { out.append(char(v & 0xFF)); out.append(char((v >> 8) & 0xFF)); };
+    le16(indices.cols);
+    le16(indices.rows);
+    out.append(char(0xF7)); // global table of 256 entries
+    out.append('\0');
+    out.append('\0');
+    for (int i = 0; i < 256; ++i) {
+        const int g = i < static_cast<int>(greys.size()) ? greys[i] : 0;
+        out.append(char(g)); out.append(char(g)); out.append(char(g));
+    }
+    out.append(',');
+    le16(0); le16(0); le16(indices.cols); le16(indices.rows);
+    out.append('\0');
+    out.append(char(8));
+    QByteArray data;
+    quint32 acc = 0;
+    int bits = 0;
+    auto put = [&](int code) {
+        acc |= quint32(code) << bits;
+        bits += 9;
+        while (bits >= 8) { data.append(char(acc & 0xFF)); acc >>= 8; bits -= 8; }
+    };
+    int sinceClear = 0;
+    put(256);
+    for (int y = 0; y < indices.rows; ++y) {
+        const uchar *row = indices.ptr(y);
+        for (int x = 0; x < indices.cols; ++x) {
+            if (sinceClear == 250) { put(256); sinceClear = 0; }
+            put(row[x]);
+            ++sinceClear;
+        }
+    }
+    put(257);
+    if (bits > 0)
+        data.append(char(acc & 0xFF));
+    for (qsizetype i = 0; i < data.size(); i += 255) {
+        const qsizetype n = std::min<qsizetype>(255, data.size() - i);
+        out.append(char(n));
+        out.append(data.constData() + i, n);
+    }
+    out.append('\0');
+    out.append(';');
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
+}
+
+bool save(const cv::Mat &image, const QString &path, const QString &format, int quality, int palette, Rng &rng)
+{
+    const std::string name = QFile::encodeName(path).toStdString();
+    if (format == QLatin1String("gif")) {
+        cv::Mat grey;
+        if (image.channels() == 1) grey = image; else cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
+        const int levels = palette > 1 ? std::min(palette, 256) : 256;
+        std::vector<int> greys(static_cast<size_t>(levels));
+        for (int i = 0; i < levels; ++i)
+            greys[i] = levels == 1 ? 0 : i * 255 / (levels - 1);
+        cv::Mat indices(grey.size(), CV_8UC1);
+        std::uniform_real_distribution<double> dither(-0.5, 0.5);
+        for (int y = 0; y < grey.rows; ++y)
+            for (int x = 0; x < grey.cols; ++x) {
+                const double v = grey.at<uchar>(y, x) * (levels - 1) / 255.0 + dither(rng);
+                indices.at<uchar>(y, x) = static_cast<uchar>(std::clamp<long>(std::lround(v), 0, levels - 1));
+            }
+        return writeGif(indices, greys, path);
+    }
+    std::vector<int> params;
+    if (format == QLatin1String("jpg"))
+        params = {cv::IMWRITE_JPEG_QUALITY, quality};
+    return cv::imwrite(name, image, params);
+}
+
+} // namespace
+
+QString SheetDrawer::drawSheet(const SheetScan &scan, const QString &folder, std::array<QPointF, 4> *corners,
+                               const QString &baseName)
+{
+    Paper paper;
+    if (!paperOf(scan, &paper))
+        return {};
+    Rng rng(scan.seed);
+    const QRectF outerBox = paper.offsetPolygon(kOuterAt + kOuterPen / 2).boundingRect();
+    const QRectF page = scan.cropAtOuterFrame ? outerBox : outerBox.adjusted(-18, -26, 18, 36);
+    const double pxPerMm = scan.longSide / std::max(page.width() * 1.04, page.height() * 1.04);
+    QTransform t;
+    t.translate(0, 0);
+    t.rotate(scan.rotation);
+    t.scale(pxPerMm * scan.shrinkX, pxPerMm * scan.shrinkY);
+    t.translate(-page.center().x(), -page.center().y());
+    // The image: the scanned page, or for a crop the outer frame's box on the image.
+    QRectF onImage = t.mapRect(page);
+    if (scan.cropAtOuterFrame)
+        onImage = t.map(paper.offsetPolygon(kOuterAt + kOuterPen / 2)).boundingRect().adjusted(0.6, 0.6, -0.6, -0.6);
+    else
+        onImage.adjust(-8, -8, 8, 8);
+    const int w = static_cast<int>(std::ceil(onImage.width()));
+    const int h = static_cast<int>(std::ceil(onImage.height()));
+    QTransform toImage = t * QTransform::fromTranslate(-onImage.left(), -onImage.top());
+
+    QImage image(w, h, scan.colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
+    image.fill(scan.cropAtOuterFrame ? Qt::white : QColor(238, 238, 238));
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(toImage);
+        QPolygonF paperPoly(page);
+        p.setPen(Qt::NoPen);
+        p.setBrush(scan.colour ? QColor(250, 248, 240) : QColor(250, 250, 250));
+        p.drawPolygon(paperPoly);
+        p.setBrush(Qt::NoBrush);
+        drawMap(p, paper, scan, rng);
+        drawFrame(p, paper, rng);
+    }
+    for (int k = 0; k < 4; ++k)
+        (*corners)[k] = toImage.map(paper.corner[k]) - QPointF(0.5, 0.5);
+
+    cv::Mat mat;
+    if (scan.colour) {
+        cv::Mat bgra(h, w, CV_8UC4, image.bits(), static_cast<size_t>(image.bytesPerLine()));
+        cv::cvtColor(bgra, mat, cv::COLOR_BGRA2BGR);
+    } else {
+        mat = cv::Mat(h, w, CV_8UC1, image.bits(), static_cast<size_t>(image.bytesPerLine())).clone();
+    }
+    image = QImage();
+    cv::Mat f;
+    mat.convertTo(f, CV_32F);
+    mat.release();
+    std::vector<cv::Mat> planes;
+    cv::split(f, planes);
+    f.release();
+    for (cv::Mat &plane : planes) {
+        if (scan.unevenLight)
+            for (int y = 0; y < h; ++y) {
+                float *row = plane.ptr<float>(y);
+                for (int x = 0; x < w; ++x)
+                    row[x] *= static_cast<float>(0.78 + 0.22 * (double(x) / w) * (0.6 + 0.4 * double(y) / h));
+            }
+    }
+    if (scan.stains) {
+        Rng srng(scan.seed * 7 + 3);
+        for (int i = 0; i < 5; ++i) {
+            // One stain sits on a corner.
+            const QPointF c = i == 0 ? (*corners)[srng() % 4]
+                                     : QPointF(uniform(srng, 0, w), uniform(srng, 0, h));
+            const double r = uniform(srng, 0.03, 0.08) * std::max(w, h);
+            const double depth = uniform(srng, 0.25, 0.45);
+            for (cv::Mat &plane : planes)
+                for (int y = std::max(0, int(c.y() - 2 * r)); y < std::min(h, int(c.y() + 2 * r)); ++y) {
+                    float *row = plane.ptr<float>(y);
+                    for (int x = std::max(0, int(c.x() - 2 * r)); x < std::min(w, int(c.x() + 2 * r)); ++x) {
+                        const double d2 = ((x - c.x()) * (x - c.x()) + (y - c.y()) * (y - c.y())) / (r * r);
+                        row[x] *= static_cast<float>(1 - depth * std::exp(-d2 * d2));
+                    }
+                }
+        }
+    }
+    if (scan.folds) {
+        const double fx = w * uniform(rng, 0.4, 0.6), fy = h * uniform(rng, 0.4, 0.6);
+        for (cv::Mat &plane : planes)
+            for (int y = 0; y < h; ++y) {
+                float *row = plane.ptr<float>(y);
+                const double dy = (y - fy) / 3.0;
+                for (int x = 0; x < w; ++x) {
+                    const double dx = (x - fx - 0.01 * y) / 3.0;
+                    const double shade = 1 - 0.35 * std::exp(-dx * dx) - 0.35 * std::exp(-dy * dy)
+                                         + 0.05 * std::exp(-(dx - 2) * (dx - 2));
+                    row[x] *= static_cast<float>(shade);
+                }
+            }
+    }
+    cv::merge(planes, f);
+    planes.clear();
+    if (scan.blur > 0)
+        cv::GaussianBlur(f, f, cv::Size(0, 0), scan.blur);
+    if (scan.noise > 0) {
+        cv::Mat n(f.size(), f.type());
+        cv::RNG cvrng(scan.seed);
+        cvrng.fill(n, cv::RNG::NORMAL, 0, scan.noise);
+        f += n;
+    }
+    cv::Mat out;
+    f.convertTo(out, CV_8U);
+    f.release();
+
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath((baseName.isEmpty() ? scan.sheetName : baseName) + '.' + scan.format);
+    if (!save(out, path, scan.format, scan.jpegQuality, scan.paletteColours, rng))
+        return {};
+    return path;
+}
+
+QString SheetDrawer::drawNonSheet(NonSheet kind, int width, int height, unsigned seed, const QString &folder,
+                                  const QString &baseName, const QString &format)
+{
+    Rng rng(seed);
+    QImage image(width, height, QImage::Format_Grayscale8);
+    image.fill(QColor(248, 248, 248));
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double mm = width / 300.0; // a page 300 mm wide
+        p.scale(mm, mm);
+        const double pw = width / mm, ph = height / mm;
+        switch (kind) {
+        case NonSheet::Blank:
+            break;
+        case NonSheet::Text:
+            for (double y = 20; y < ph - 20; y += 6)
+                fakeText(p, QPointF(20, y), 3.5, pw - 40, rng, Qt::black);
+            p.setPen(QPen(Qt::black, 0.3));
+            p.drawLine(QPointF(15, 15), QPointF(pw - 15, 15));  // a rule under a heading
+            break;
+        case NonSheet::Photo:
+            for (int i = 0; i < 300; ++i) {
+                const int g = static_cast<int>(uniform(rng, 0, 255));
+                p.setPen(Qt::NoPen);
+                p.setBrush(QColor(g, g, g));
+                p.drawEllipse(QPointF(uniform(rng, 0, pw), uniform(rng, 0, ph)), uniform(rng, 3, 40), uniform(rng, 3, 40));
+            }
+            break;
+        case NonSheet::MapFragment: {
+            Paper paper;
+            paper.corner = {QPointF(-20, -20), QPointF(pw + 20, -20), QPointF(pw + 20, ph + 20), QPointF(-20, ph + 20)};
+            paper.normal[0] = QPointF(0, -1); paper.normal[1] = QPointF(1, 0);
+            paper.normal[2] = QPointF(0, 1); paper.normal[3] = QPointF(-1, 0);
+            SheetScan scan;
+            drawMap(p, paper, scan, rng);
+            break;
+        }
+        }
+    }
+    cv::Mat mat(height, width, CV_8UC1, image.bits(), static_cast<size_t>(image.bytesPerLine()));
+    cv::Mat out;
+    if (kind == NonSheet::Photo)
+        cv::GaussianBlur(mat, out, cv::Size(0, 0), 3);
+    else
+        out = mat.clone();
+    cv::Mat n(out.size(), CV_16S);
+    cv::RNG cvrng(seed);
+    cvrng.fill(n, cv::RNG::NORMAL, 0, kind == NonSheet::Photo ? 12 : 3);
+    cv::Mat o16;
+    out.convertTo(o16, CV_16S);
+    o16 += n;
+    o16.convertTo(out, CV_8U);
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(baseName + '.' + format);
+    if (!save(out, path, format, 85, 0, rng))
+        return {};
+    return path;
+}
