@@ -74,14 +74,17 @@ QString SheetVerdict::implausibility(const std::array<QPointF, 4> &c, const QSiz
             longest = std::max(longest, d);
         }
     }
-    const double area = std::fabs(cross(c[0], c[1], c[2]) + cross(c[0], c[2], c[3])) / 2;
-    if (longest <= 0 || shortest < 0.05 * longest || area < 0.01 * longest * longest)
-        return QStringLiteral("the corners collapse onto one another");
+    const QString collapsed = QStringLiteral("the corners collapse onto one another");
+    if (longest <= 0 || shortest < 0.05 * longest)
+        return collapsed;
     // Crossed: going NW, NE, SE, SW the outline must turn the same way at every corner.
     for (int i = 0; i < 4; ++i) {
         if (cross(c[size_t(i)], c[size_t((i + 1) % 4)], c[size_t((i + 2) % 4)]) <= 0)
             return QStringLiteral("the frame outline through the corners crosses itself");
     }
+    const double area = std::fabs(cross(c[0], c[1], c[2]) + cross(c[0], c[2], c[3])) / 2;
+    if (area < 0.01 * longest * longest)
+        return collapsed;
     return QString();
 }
 
