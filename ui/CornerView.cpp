@@ -168,8 +168,13 @@ void CornerView::paintEvent(QPaintEvent *)
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(sel ? QColor(255, 220, 0) : QColor(255, 255, 255, 180));
         p.drawRect(QRectF(c - QPointF(5, 5), QSizeF(10, 10)));
+        const QString name = QLatin1String(kCornerNames[i]);
+        const QRectF label(c + QPointF(8, -22), QSizeF(p.fontMetrics().horizontalAdvance(name) + 6, 16));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 170));
+        p.drawRoundedRect(label, 3, 3);
         p.setPen(Qt::white);
-        p.drawText(c + QPointF(8, -8), QLatin1String(kCornerNames[i]));
+        p.drawText(label, Qt::AlignCenter, name);
     }
     if (m_mouseInside)
         drawLoupe(p);

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double kMargin = 36; // widget pixels round the sheets, room for the grid labels
+constexpr double kMargin = 60; // widget pixels round the sheets, room for the grid labels
 
 bool usable(const QPolygonF &p)
 {
@@ -160,7 +160,7 @@ void CoverageView::paintEvent(QPaintEvent *)
         p.setPen(QPen(QColor(200, 200, 200), 1));
         p.drawLine(left, right);
         p.setPen(QColor(90, 90, 90));
-        p.drawText(QRectF(0, left.y() - 8, kMargin - 2, 16), Qt::AlignRight | Qt::AlignVCenter,
+        p.drawText(QRectF(0, left.y() - 8, left.x() - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
                    degreeText(lat, true));
     }
     p.setFont(font());
