@@ -1,3 +1,4 @@
+#include "cli/CheckCommand.h"
 #include "cli/CoverageCommand.h"
 #include "cli/CreateCommand.h"
 #include "cli/FrameCommand.h"
@@ -24,6 +25,7 @@ const char *const kUsage =
     "  corners MAPS_DIR    rewrite the corner markers of every map file\n"
     "  list MAPS_DIR       write _MapList.csv for the map files of a folder\n"
     "  strip-paths MAPS_DIR  strip the directory from the image path of every map file\n"
+    "  check MAPS_DIR      check each map's calibration against the frame in its scan\n"
     "  coverage DIR        write a GeoJSON or KML file of the sheets a folder covers\n"
     "\n"
     "Run 'quillmark-cli COMMAND --help' for the options of a command.\n"
@@ -65,6 +67,8 @@ int main(int argc, char *argv[])
         return FrameCommand::run(rest);
     if (command == QLatin1String("create"))
         return CreateCommand::run(rest);
+    if (command == QLatin1String("check"))
+        return CheckCommand::run(rest);
     if (command == QLatin1String("corners") || command == QLatin1String("list")
         || command == QLatin1String("strip-paths"))
         return UtilityCommand::run(command, rest);

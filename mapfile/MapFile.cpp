@@ -1380,3 +1380,16 @@ int MapFile::SetPoint(int k, bool fCanCreateNew)
     SetLine(target, title, body, tag, true);
     return k + 1;
 }
+
+bool MapFile::PlacePoint(int k, double x, double y)
+{
+    const MapPoint &p = point(k);
+    if (p.Lat == 0 && p.Lon == 0)
+        return false;
+    const qint16 px = Numeric::toInt16(x);
+    const qint16 py = Numeric::toInt16(y);
+    m_points[k].X = px;
+    m_points[k].Y = py;
+    SetPoint(k, false);
+    return true;
+}

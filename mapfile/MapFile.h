@@ -115,6 +115,10 @@ public:
     // --- new files and point lines -----------------------------------------
     void CreateNew(const QString &ImgFile);
     int SetPoint(int k, bool fCanCreateNew = false);
+    // Moves point k (1..9) to a pixel position, rounded as SetPoint rounds,
+    // keeping its degrees, and rewrites its point line. False (and nothing
+    // changes) when the point has no degrees to keep.
+    bool PlacePoint(int k, double x, double y);
 
     // --- read-only views for tools and tests --------------------------------
     int lineCount() const { return int(m_index.size()); }

@@ -7,6 +7,7 @@
 #include "ui/MapCreator.h"
 #include "ui/MapListCreator.h"
 #include "ui/PathRemover.h"
+#include "ui/SheetCheck.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -25,6 +26,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_pathRemover = utility->addAction(tr("Image path remover"), this, &MainWindow::openPathRemover);
     utility->addAction(tr("Find sheet"), this, [this] { openTool(new FindSheet(this)); })
         ->setObjectName(QStringLiteral("actFindSheet"));
+    m_sheetCheck = utility->addAction(tr("Check calibration"), this, &MainWindow::openSheetCheck);
     utility->addSeparator();
     utility->addAction(tr("E&xit"), this, &QWidget::close);
 
@@ -79,4 +81,9 @@ void MainWindow::openAbout()
 {
     AboutBox box(this);
     box.exec();
+}
+
+void MainWindow::openSheetCheck()
+{
+    openTool(new SheetCheck(this));
 }

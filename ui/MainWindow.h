@@ -16,6 +16,7 @@ public:
     QAction *cornerMarkersAction() const { return m_cornerMarkers; }
     QAction *pathRemoverAction() const { return m_pathRemover; }
     QAction *aboutAction() const { return m_about; }
+    QAction *sheetCheckAction() const { return m_sheetCheck; }
 
 public slots:
     void openMapCreator();
@@ -23,6 +24,7 @@ public slots:
     void openCornerMarkers();
     void openPathRemover();
     void openAbout();
+    void openSheetCheck();
 
 private:
     // Shows a tool window modally over the main window; it goes when closed.
@@ -33,4 +35,5 @@ private:
     QAction *m_cornerMarkers = nullptr;
     QAction *m_pathRemover = nullptr;
     QAction *m_about = nullptr;
+    QAction *m_sheetCheck = nullptr;
 };

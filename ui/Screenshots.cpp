@@ -8,12 +8,27 @@
 #include "ui/MapCreator.h"
 #include "ui/MapListCreator.h"
 #include "ui/PathRemover.h"
+#include "ui/CornerEditor.h"
+#include "ui/CornerView.h"
+#include "ui/SheetCheck.h"
+#include "ui/SheetListModel.h"
+#include "tools/MapCreatorOptions.h"
+#include "tools/MapCreatorRun.h"
+#include "tools/RunObserver.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QMouseEvent>
+#include <QPainterPath>
 #include <QPixmap>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
 #include <QThread>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -26,6 +41,59 @@ int save(QWidget *w, const QString &folder, const QString &name)
     }
     const QPixmap picture = w->grab();
     return picture.save(QDir(folder).filePath(name), "PNG") ? 0 : 1;
+}
+
+// A run observer that keeps quiet: the pictures' map files are made without questions.
+class QuietObserver : public RunObserver
+{
+public:
+    void message(const QString &, const QString &, Icon) override {}
+    void status(const QString &) override {}
+    bool askContinue(const QString &, const QString &) override { return true; }
+};
+
+// A stand-in scan: a paper collar, the sheet frame inside the default blank
+// margins, a graticule and a few strokes.
+void drawScan(const QString &path, int width, int height, int seed)
+{
+    QImage scan(width, height, QImage::Format_RGB32);
+    scan.fill(QColor(246, 241, 226));
+    QPainter p(&scan);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF frame(std::floor(width * 0.03), std::floor(height * 0.05),
+                       std::floor(width * 0.97) - std::floor(width * 0.03),
+                       std::floor(height * 0.95) - std::floor(height * 0.05));
+    p.fillRect(frame, QColor(252, 250, 244));
+    p.setPen(QPen(QColor(120, 170, 90), 2));
+    for (int i = 0; i < 7; ++i) {
+        QPainterPath path;
+        const double y = frame.top() + frame.height() * (0.15 + 0.12 * i) + 9 * ((seed + i) % 3);
+        path.moveTo(frame.left(), y);
+        for (int k = 1; k <= 8; ++k)
+            path.lineTo(frame.left() + frame.width() * k / 8.0, y + 14 * (((seed * 7 + k * 3 + i) % 5) - 2));
+        p.drawPath(path);
+    }
+    p.setPen(QPen(QColor(70, 120, 200), 3));
+    p.drawLine(QPointF(frame.left() + frame.width() * 0.2, frame.bottom()),
+               QPointF(frame.left() + frame.width() * (0.5 + 0.05 * (seed % 4)), frame.top()));
+    p.setPen(QPen(QColor(30, 30, 30), 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(frame);
+    p.setPen(QPen(QColor(30, 30, 30), 1));
+    p.drawRect(frame.adjusted(-8, -8, 8, 8));
+    p.end();
+    scan.save(path);
+}
+
+// Waits (events running) until the check window has all its thumbnails and verdicts.
+void waitForCheck(const SheetCheck &w)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!w.isComplete() && clock.elapsed() < 60000) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
 }
 
 } // namespace
@@ -77,6 +145,63 @@ int Screenshots::saveAll(const QString &folder)
     {
         AboutBox w(&main);
         failed += save(&w, folder, QStringLiteral("about.png"));
+    }
+    {
+        // The check window over a folder of sheets with maps: one map made
+        // with other margins, one whose scan is gone.
+        const QString sheets = scratch.filePath(QStringLiteral("Sheets 1-100K"));
+        QDir().mkpath(sheets);
+        const char *const names[] = {"N-37-001", "N-37-002", "N-37-003", "N-37-013", "N-37-014", "N-37-015"};
+        for (int i = 0; i < 6; ++i)
+            drawScan(QDir(sheets).filePath(QLatin1String(names[i]) + QStringLiteral(".png")), 900, 700, i);
+        QuietObserver quiet;
+        MapCreatorOptions o;
+        o.inFolder = sheets;
+        o.outFolder = sheets;
+        o.scaleText = QStringLiteral("1:100K");
+        o.maskText = QStringLiteral("R-CC-LLL");
+        o.gridMode = 0;
+        MapCreatorRun::run(o, quiet);
+        const QString other = scratch.filePath(QStringLiteral("other margins"));
+        QDir().mkpath(other);
+        QFile::copy(QDir(sheets).filePath(QStringLiteral("N-37-013.png")), QDir(other).filePath(QStringLiteral("N-37-013.png")));
+        o.inFolder = other;
+        o.outFolder = other;
+        o.marginTop = QStringLiteral("8");
+        o.marginSide = QStringLiteral("1");
+        MapCreatorRun::run(o, quiet);
+        QFile::remove(QDir(sheets).filePath(QStringLiteral("N-37-013.map")));
+        QFile::copy(QDir(other).filePath(QStringLiteral("N-37-013.map")), QDir(sheets).filePath(QStringLiteral("N-37-013.map")));
+        QFile::remove(QDir(sheets).filePath(QStringLiteral("N-37-015.png")));
+        Settings::setLastPath(QDir::toNativeSeparators(sheets));
+
+        SheetCheck w(&main);
+        w.resize(1040, 700);
+        w.show();
+        w.loadFolder();
+        waitForCheck(w);
+        failed += save(&w, folder, QStringLiteral("sheet-check.png"));
+        w.tabs()->setCurrentIndex(1);
+        w.selectSheet(w.model()->rowOfMap(QDir(sheets).filePath(QStringLiteral("N-37-013.map"))));
+        failed += save(&w, folder, QStringLiteral("sheet-coverage.png"));
+        w.tabs()->setCurrentIndex(0);
+        const int row = w.shownMapPaths().indexOf(QDir(sheets).filePath(QStringLiteral("N-37-013.map")));
+        if (CornerEditor *editor = w.openEditor(std::max(0, row))) {
+            editor->resize(1000, 720);
+            CornerView *view = editor->view();
+            editor->show();
+            QApplication::processEvents();
+            const QPointF corner = view->corners()[0];
+            view->setSelectedHandle(0);
+            view->setZoom(3, QPointF(0, 0));
+            view->centreOn(corner + QPointF(60, 40));
+            // The cursor near the corner, so that the loupe shows.
+            QMouseEvent move(QEvent::MouseMove, view->toWidget(corner + QPointF(8, 6)), view->mapToGlobal(view->toWidget(corner + QPointF(8, 6))),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &move);
+            failed += save(editor, folder, QStringLiteral("corner-editor.png"));
+            editor->close();
+        }
     }
     scratch.removeRecursively();
     return failed;

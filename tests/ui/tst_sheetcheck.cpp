@@ -1,0 +1,360 @@
+// The sheet check window over generated sheets: the sheet that needs a look
+// comes first, a corner dragged in the editor and saved changes only the
+// point and corner lines of its map, a map changed on disk is not
+// overwritten without asking, and the coverage view selects sheets.
+
+#include "common/CheckSheets.h"
+
+#include "settings/Settings.h"
+#include "sheet/SheetIdentity.h"
+#include "tools/SheetRecord.h"
+#include "ui/CornerEditor.h"
+#include "ui/CornerView.h"
+#include "ui/CoverageView.h"
+#include "ui/MainWindow.h"
+#include "ui/SheetCheck.h"
+#include "ui/SheetListModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <map>
+
+namespace {
+
+// Answers the next message box with `button`, from a timer, as a user would.
+void answerNextBox(QMessageBox::StandardButton button, QString *seenText)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, button, seenText] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (seenText)
+            *seenText = box->text();
+        timer->stop();
+        timer->deleteLater();
+        box->button(button)->click();
+    });
+    timer->start();
+}
+
+} // namespace
+
+class TestSheetCheck : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void markedFirst_data();
+    void markedFirst();
+    void dragAndSave_data();
+    void dragAndSave();
+    void changedOnDisk_data();
+    void changedOnDisk();
+    void coverageSelects();
+    void menuOpensWindow();
+
+private:
+    // Sheets N-37-001.. as PNG scans with a drawn frame and the creator's maps;
+    // the fake finder sees the frame `shift` pixels off the map's north-west
+    // corner for the sheets listed in `offSheets`.
+    void makeSheets(int count);
+    SheetVerdict::Finder finder(const QStringList &offSheets, const QPointF &shift) const;
+    QString mapOf(int number) const
+    {
+        return m_work + QStringLiteral("/N-37-%1.map").arg(number, 3, 10, QLatin1Char('0'));
+    }
+
+    QTemporaryDir m_root;
+    QString m_work;
+    int m_caseNo = 0;
+};
+
+void TestSheetCheck::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    QStandardPaths::setTestModeEnabled(true); // thumbnails go to a test cache
+}
+
+void TestSheetCheck::init()
+{
+    m_work = m_root.filePath(QStringLiteral("case%1").arg(++m_caseNo));
+    QVERIFY(QDir().mkpath(m_work));
+    Settings::setSettingsFile(m_root.filePath(QStringLiteral("settings%1.ini").arg(m_caseNo)));
+    Settings::setLastPath(m_work);
+}
+
+void TestSheetCheck::makeSheets(int count)
+{
+    for (int n = 1; n <= count; ++n) {
+        QImage scan(600, 450, QImage::Format_RGB32);
+        scan.fill(Qt::white);
+        QPainter p(&scan);
+        p.setPen(QPen(Qt::black, 3));
+        p.drawRect(18, 22, 564, 405);
+        p.end();
+        QVERIFY(scan.save(m_work + QStringLiteral("/N-37-%1.png").arg(n, 3, 10, QLatin1Char('0'))));
+    }
+    QVERIFY(CheckSheets::createMaps(m_work, QStringLiteral("1:100K"), QStringLiteral("5")));
+}
+
+SheetVerdict::Finder TestSheetCheck::finder(const QStringList &offSheets, const QPointF &shift) const
+{
+    // The frame where the map says it is (read before any edit), moved for the sheets that are off.
+    std::map<QString, std::array<QPointF, 4>> frames;
+    for (const QString &name : QDir(m_work).entryList({QStringLiteral("*.map")}))
+        frames[name.left(8)] = SheetRecord::read(m_work + QLatin1Char('/') + name).corners;
+    return [frames, offSheets, shift](const QString &path, const SheetIdentity &identity) {
+        FrameResult r;
+        const QString base = QFileInfo(path).fileName().left(8);
+        if (!identity.ok() || !frames.count(base))
+            return r;
+        r.found = true;
+        r.corners = frames.at(base);
+        if (offSheets.contains(base))
+            r.corners[0] += shift;
+        r.imageSize = QSize(600, 450);
+        return r;
+    };
+}
+
+void TestSheetCheck::markedFirst_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("offSheets");
+    QTest::addColumn<QStringList>("missingImages");
+    QTest::addColumn<QStringList>("firstShown"); // the sheets that come first, in name order
+
+    QTest::newRow("one off the frame") << 3 << QStringList{"N-37-002"} << QStringList{} << QStringList{"N-37-002"};
+    QTest::newRow("one without its image") << 3 << QStringList{} << QStringList{"N-37-003"} << QStringList{"N-37-003"};
+    QTest::newRow("two marked") << 4 << QStringList{"N-37-004"} << QStringList{"N-37-002"}
+                                << QStringList{"N-37-002", "N-37-004"};
+    QTest::newRow("none marked") << 2 << QStringList{} << QStringList{} << QStringList{};
+}
+
+void TestSheetCheck::markedFirst()
+{
+    QFETCH(int, count);
+    QFETCH(QStringList, offSheets);
+    QFETCH(QStringList, missingImages);
+    QFETCH(QStringList, firstShown);
+
+    makeSheets(count);
+    const SheetVerdict::Finder find = finder(offSheets, QPointF(25, -12));
+    for (const QString &name : missingImages)
+        QVERIFY(QFile::remove(m_work + QLatin1Char('/') + name + QStringLiteral(".png")));
+
+    SheetCheck w(nullptr, find);
+    w.show();
+    QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("txtPathOut"))->text(), m_work);
+    w.loadFolder();
+    QCOMPARE(w.model()->count(), count); // a map without its image is listed as well
+    QTRY_VERIFY_WITH_TIMEOUT(w.isComplete(), 20000);
+
+    const QSortFilterProxyModel *shown = w.sortedModel();
+    QCOMPARE(shown->rowCount(), count);
+    for (int row = 0; row < count; ++row) {
+        const QModelIndex i = shown->index(row, 0);
+        const QString sheet = QFileInfo(i.data(SheetListModel::MapPathRole).toString()).baseName();
+        const bool marked = row < firstShown.size();
+        if (marked)
+            QCOMPARE(sheet, firstShown.at(row));
+        QCOMPARE(i.data(SheetListModel::NeedsLookRole).toBool(), marked);
+        const QString verdict = i.data(SheetListModel::VerdictRole).toString();
+        const QString expected = missingImages.contains(sheet) ? QStringLiteral("no-image")
+            : offSheets.contains(sheet)                        ? QStringLiteral("off-frame")
+                                                               : QStringLiteral("ok");
+        QCOMPARE(verdict, expected);
+        // Every sheet with a scan got its thumbnail, from a reduced decode at most the thumbnail's size.
+        const SheetListModel::Entry &e = w.model()->entry(w.sortedModel()->mapToSource(i).row());
+        QCOMPARE(e.thumbnail.isNull(), missingImages.contains(sheet));
+        if (!e.thumbnail.isNull()) {
+            QVERIFY(std::max(e.thumbnail.width(), e.thumbnail.height()) <= SheetCheck::kThumbnailSide);
+            QCOMPARE(e.thumbnailSource, QSize(600, 450));
+        }
+    }
+}
+
+void TestSheetCheck::dragAndSave_data()
+{
+    QTest::addColumn<int>("handle");      // 0 NW, 1 NE, 2 SE, 3 SW
+    QTest::addColumn<QPointF>("drag");    // image pixels
+    QTest::addColumn<int>("rightPresses"); // arrow key presses after the drag
+    QTest::addColumn<double>("zoom");     // screen pixels per image pixel while dragging
+
+    QTest::newRow("north-west inwards") << 0 << QPointF(12, 9) << 0 << 1.0;
+    QTest::newRow("south-east outwards, then arrows") << 2 << QPointF(6, 5) << 3 << 1.0;
+    QTest::newRow("north-east, zoomed in") << 1 << QPointF(-2, 3) << 0 << 8.0;
+    QTest::newRow("south-west by arrows only") << 3 << QPointF(0, 0) << 4 << 2.0;
+}
+
+void TestSheetCheck::dragAndSave()
+{
+    QFETCH(int, handle);
+    QFETCH(QPointF, drag);
+    QFETCH(int, rightPresses);
+    QFETCH(double, zoom);
+
+    makeSheets(3);
+    SheetCheck w(nullptr, finder({QStringLiteral("N-37-002")}, QPointF(30, 20)));
+    w.show();
+    w.loadFolder();
+    QTRY_VERIFY_WITH_TIMEOUT(w.isComplete(), 20000);
+    const QString mapPath = w.shownMapPaths().value(0);
+    QCOMPARE(mapPath, mapOf(2));
+    const QByteArray before = SheetImages::read(mapPath);
+    QMap<QString, QByteArray> others;
+    for (int n : {1, 3})
+        others[mapOf(n)] = SheetImages::read(mapOf(n));
+
+    CornerEditor *editor = w.openEditor(0);
+    QVERIFY(editor);
+    QVERIFY(QTest::qWaitForWindowExposed(editor));
+    CornerView *view = editor->view();
+    const QPointF start = view->corners()[size_t(handle)];
+    view->setZoom(zoom, QPointF(0, 0));
+    view->centreOn(start);
+    QCOMPARE(view->zoom(), zoom);
+
+    const QPoint from = view->toWidget(start).toPoint();
+    const QPoint to = view->toWidget(start + drag).toPoint();
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(view, (from + to) / 2);
+    QTest::mouseMove(view, to);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
+    if (drag.isNull()) {
+        // No drag: the handle is picked with its number key.
+        QTest::keyClick(view, Qt::Key(Qt::Key_1 + handle));
+    }
+    QCOMPARE(view->selectedHandle(), handle);
+    for (int i = 0; i < rightPresses; ++i)
+        QTest::keyClick(view, Qt::Key_Right);
+    const QPointF moved = start + drag + QPointF(rightPresses, 0);
+    QCOMPARE(view->corners()[size_t(handle)], moved);
+    QVERIFY(editor->isModified());
+    QCOMPARE(SheetImages::read(mapPath), before); // nothing written before Save
+
+    QVERIFY(editor->save());
+    QVERIFY(!editor->isModified());
+    const QByteArray after = SheetImages::read(mapPath);
+    const QList<QByteArray> a = CheckSheets::lines(after);
+    const QList<QByteArray> b = CheckSheets::lines(before);
+    QCOMPARE(a.size(), b.size());
+    int changed = 0;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (!CheckSheets::isCalibrationLine(b.at(i)))
+            QCOMPARE(a.at(i), b.at(i));
+        else if (a.at(i) != b.at(i))
+            ++changed;
+    }
+    QVERIFY(changed >= 2);
+    QCOMPARE(after.count("\r\n"), before.count("\r\n"));
+    const QByteArray marker = "MMPXY," + QByteArray::number(handle + 1) + ",";
+    QCOMPARE(CheckSheets::lineStarting(after, marker),
+             marker + QByteArray::number(qRound(moved.x())) + ',' + QByteArray::number(qRound(moved.y())));
+    // The map read again has the corner where it was put; the other maps are untouched.
+    QCOMPARE(SheetRecord::read(mapPath).corners[size_t(handle)], moved);
+    for (auto it = others.cbegin(); it != others.cend(); ++it)
+        QCOMPARE(SheetImages::read(it.key()), it.value());
+    editor->close();
+}
+
+void TestSheetCheck::changedOnDisk_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("keep the other change") << QMessageBox::No << false;
+    QTest::newRow("overwrite it") << QMessageBox::Yes << true;
+}
+
+void TestSheetCheck::changedOnDisk()
+{
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, written);
+
+    makeSheets(1);
+    SheetCheck w(nullptr, finder({}, QPointF()));
+    w.show();
+    w.loadFolder();
+    QTRY_VERIFY_WITH_TIMEOUT(w.isComplete(), 20000);
+    CornerEditor *editor = w.openEditor(0);
+    QVERIFY(editor);
+    CornerView *view = editor->view();
+    view->setSelectedHandle(0);
+    QTest::keyClick(view, Qt::Key_Down);
+    QVERIFY(editor->isModified());
+
+    // Another program changes the map meanwhile.
+    const QByteArray other = SheetImages::read(mapOf(1)) + "MOP,Map Open Position,3,4\r\n";
+    QVERIFY(SheetImages::write(mapOf(1), other));
+    QString asked;
+    answerNextBox(answer, &asked);
+    QCOMPARE(editor->save(), written);
+    QVERIFY2(asked.contains(QLatin1String("changed on disk")), qPrintable(asked));
+    const QByteArray now = SheetImages::read(mapOf(1));
+    if (written) {
+        QVERIFY(now != other);
+        QCOMPARE(SheetRecord::read(mapOf(1)).corners[0], view->corners()[0]);
+    } else {
+        QCOMPARE(now, other);
+        QVERIFY(editor->isModified());
+        answerNextBox(QMessageBox::Discard, nullptr); // leaving asks about the unsaved change
+    }
+    editor->close();
+    QTRY_VERIFY(!editor->isVisible());
+}
+
+void TestSheetCheck::coverageSelects()
+{
+    makeSheets(4);
+    SheetCheck w(nullptr, finder({}, QPointF()));
+    w.show();
+    w.loadFolder();
+    QTRY_VERIFY_WITH_TIMEOUT(w.isComplete(), 20000);
+    w.tabs()->setCurrentWidget(w.coverageView());
+    CoverageView *coverage = w.coverageView();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QSet<QPoint> centres;
+    for (int row = 0; row < w.model()->count(); ++row) {
+        const QPoint centre = coverage->footprintCentre(row).toPoint();
+        QVERIFY(coverage->rect().contains(centre));
+        centres.insert(centre);
+        QTest::mouseClick(coverage, Qt::LeftButton, Qt::NoModifier, centre);
+        QCOMPARE(coverage->selected(), row);
+        const QModelIndex current = w.sortedModel()->mapToSource(w.listView()->currentIndex());
+        QCOMPARE(current.row(), row);
+    }
+    QCOMPARE(centres.size(), w.model()->count()); // four sheets side by side, none on another
+}
+
+void TestSheetCheck::menuOpensWindow()
+{
+    MainWindow main;
+    main.show();
+    QCOMPARE(main.sheetCheckAction()->text(), QStringLiteral("Check calibration"));
+    main.sheetCheckAction()->trigger();
+    auto *w = main.findChild<SheetCheck *>();
+    QVERIFY(w);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Check calibration"));
+    QCOMPARE(w->placementName(), QStringLiteral("SheetCheck"));
+    w->close();
+}
+
+QTEST_MAIN(TestSheetCheck)
+#include "tst_sheetcheck.moc"

@@ -1,0 +1,177 @@
+#include "tools/SheetVerdict.h"
+
+#include "sheet/Global.h"
+#include "sheet/SheetIdentity.h"
+
+#include <QFileInfo>
+#include <QLineF>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+double cross(const QPointF &o, const QPointF &a, const QPointF &b)
+{
+    return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
+}
+
+} // namespace
+
+QString SheetVerdict::text(Kind kind)
+{
+    switch (kind) {
+    case Kind::Ok:
+        return QStringLiteral("ok");
+    case Kind::OffFrame:
+        return QStringLiteral("off-frame");
+    case Kind::NoFrame:
+        return QStringLiteral("no-frame");
+    case Kind::Implausible:
+        return QStringLiteral("implausible");
+    case Kind::NoImage:
+        return QStringLiteral("no-image");
+    }
+    return QString();
+}
+
+double SheetVerdict::tolerance(const QSize &imageSize)
+{
+    const int longer = std::max(imageSize.width(), imageSize.height());
+    return std::max(4.0, 0.002 * longer);
+}
+
+double SheetVerdict::maxOffset(const std::array<QPointF, 4> &mapCorners, const std::array<QPointF, 4> &frameCorners)
+{
+    double worst = 0;
+    for (int i = 0; i < 4; ++i)
+        worst = std::max(worst, QLineF(mapCorners[size_t(i)], frameCorners[size_t(i)]).length());
+    return worst;
+}
+
+QString SheetVerdict::implausibility(const std::array<QPointF, 4> &c, const QSize &imageSize)
+{
+    static const char *const names[] = {"north-west", "north-east", "south-east", "south-west"};
+    if (!imageSize.isEmpty()) {
+        for (int i = 0; i < 4; ++i) {
+            const QPointF &p = c[size_t(i)];
+            if (p.x() < 0 || p.y() < 0 || p.x() >= imageSize.width() || p.y() >= imageSize.height())
+                return QStringLiteral("the %1 corner (%2, %3) lies outside the image (%4 x %5)")
+                    .arg(QLatin1String(names[i]))
+                    .arg(p.x())
+                    .arg(p.y())
+                    .arg(imageSize.width())
+                    .arg(imageSize.height());
+        }
+    }
+    // Collapsed: two corners (nearly) on one another, or no area to speak of.
+    double shortest = 1e300;
+    double longest = 0;
+    for (int i = 0; i < 4; ++i) {
+        for (int j = i + 1; j < 4; ++j) {
+            const double d = QLineF(c[size_t(i)], c[size_t(j)]).length();
+            shortest = std::min(shortest, d);
+            longest = std::max(longest, d);
+        }
+    }
+    const QString collapsed = QStringLiteral("the corners collapse onto one another");
+    if (longest <= 0 || shortest < 0.05 * longest)
+        return collapsed;
+    // Crossed: going NW, NE, SE, SW the outline must turn the same way at every corner.
+    for (int i = 0; i < 4; ++i) {
+        if (cross(c[size_t(i)], c[size_t((i + 1) % 4)], c[size_t((i + 2) % 4)]) <= 0)
+            return QStringLiteral("the frame outline through the corners crosses itself");
+    }
+    const double area = std::fabs(cross(c[0], c[1], c[2]) + cross(c[0], c[2], c[3])) / 2;
+    if (area < 0.01 * longest * longest)
+        return collapsed;
+    return QString();
+}
+
+SheetIdentity SheetVerdict::identityFor(const QString &imageName)
+{
+    const QString base = Global::getNameNoExt(imageName);
+    const int scale = Global::scaleFromText(Global::getScaleByName(base).trimmed());
+    return SheetIdentity::check(imageName, scale, Global::getMaskByName(base));
+}
+
+SheetVerdict::Result SheetVerdict::quick(const SheetRecord &sheet)
+{
+    Result r;
+    if (!sheet.readable) {
+        r.kind = Kind::Implausible;
+        r.reason = sheet.error;
+        return r;
+    }
+    if (sheet.imagePath.isEmpty()) {
+        r.kind = Kind::NoImage;
+        r.reason = sheet.imageName.isEmpty()
+            ? QStringLiteral("the map names no image")
+            : QStringLiteral("the image %1 is not beside the map file").arg(sheet.imageName);
+        return r;
+    }
+    if (sheet.positionedPoints < 4) {
+        r.kind = Kind::Implausible;
+        r.reason = QStringLiteral("fewer than 4 calibration points with pixel positions");
+        return r;
+    }
+    const QString why = implausibility(sheet.corners, sheet.imageSize);
+    if (!why.isEmpty()) {
+        r.kind = Kind::Implausible;
+        r.reason = why;
+    }
+    return r;
+}
+
+SheetVerdict::Result SheetVerdict::judgeWithFrame(const SheetRecord &sheet, const FrameResult &frame)
+{
+    Result r = quick(sheet);
+    if (r.kind != Kind::Ok)
+        return r;
+    r.finderRan = true;
+    r.frame = frame;
+    if (!frame.found) {
+        r.kind = Kind::NoFrame;
+        r.reason = frame.reason.isEmpty() ? QStringLiteral("the frame was not found") : frame.reason;
+        return r;
+    }
+    // An image whose header tells no size: the finder's decode does.
+    if (sheet.imageSize.isEmpty() && !frame.imageSize.isEmpty()) {
+        const QString why = implausibility(sheet.corners, frame.imageSize);
+        if (!why.isEmpty()) {
+            r.kind = Kind::Implausible;
+            r.reason = why;
+            return r;
+        }
+    }
+    r.maxCornerOffset = maxOffset(sheet.corners, frame.corners);
+    const QSize size = sheet.imageSize.isEmpty() ? frame.imageSize : sheet.imageSize;
+    const double limit = tolerance(size);
+    if (r.maxCornerOffset > limit) {
+        r.kind = Kind::OffFrame;
+        r.reason = QStringLiteral("a map corner lies %1 px from the frame (at most %2 px is taken)")
+                       .arg(r.maxCornerOffset, 0, 'f', 1)
+                       .arg(limit, 0, 'f', 1);
+    }
+    return r;
+}
+
+SheetVerdict::Result SheetVerdict::judge(const SheetRecord &sheet, const Finder &finder)
+{
+    Result r = quick(sheet);
+    if (r.kind != Kind::Ok)
+        return r;
+    const QString imageName = QFileInfo(sheet.imagePath).fileName();
+    const SheetIdentity identity = identityFor(imageName);
+    if (!identity.ok()) {
+        r.kind = Kind::NoFrame;
+        r.reason = QStringLiteral("the frame cannot be looked for: ") + identity.error;
+        return r;
+    }
+    FrameResult frame;
+    if (finder)
+        frame = finder(sheet.imagePath, identity);
+    else
+        frame.reason = QStringLiteral("no frame finder");
+    return judgeWithFrame(sheet, frame);
+}

@@ -1,0 +1,345 @@
+#include "ui/SheetCheck.h"
+
+#include "frame/FrameFinder.h"
+#include "settings/Settings.h"
+#include "tools/FolderListing.h"
+#include "tools/MapFileNames.h"
+#include "tools/SheetRecord.h"
+#include "ui/CornerEditor.h"
+#include "ui/CoverageView.h"
+#include "ui/GetPath.h"
+#include "ui/SheetListModel.h"
+#include "ui/ThumbnailCache.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTabWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+SheetCheck::SheetCheck(QWidget *parent, const SheetVerdict::Finder &finder)
+    : ToolWindow(QStringLiteral("SheetCheck"), parent), m_finder(finder ? finder : SheetVerdict::Finder(&FrameFinder::find))
+{
+    setObjectName(QStringLiteral("SheetCheck"));
+    setWindowTitle(tr("Check calibration"));
+    m_thumbnailPool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    m_verdictPool.setMaxThreadCount(1); // the finder decodes whole scans: one at a time
+
+    auto *frame = new QGroupBox(tr("Map files path: "), this);
+    frame->setObjectName(QStringLiteral("Frame2"));
+    m_txtPath = new QLineEdit(frame);
+    m_txtPath->setObjectName(QStringLiteral("txtPathOut"));
+    m_txtPath->setMinimumWidth(320);
+    m_browse = new QPushButton(tr("Browse"), frame);
+    m_browse->setObjectName(QStringLiteral("cmdBrowseOut"));
+    m_load = new QPushButton(tr("Open"), frame);
+    m_load->setObjectName(QStringLiteral("cmdOpen"));
+    m_load->setToolTip(tr("Show the map files of this folder"));
+    for (QPushButton *b : {m_browse, m_load})
+        b->setAutoDefault(false);
+    auto *frameLayout = new QHBoxLayout(frame);
+    frameLayout->addWidget(m_txtPath, 1);
+    frameLayout->addWidget(m_browse);
+    frameLayout->addWidget(m_load);
+
+    m_model = new SheetListModel(this);
+    m_sorted = new QSortFilterProxyModel(this);
+    m_sorted->setSourceModel(m_model);
+    m_sorted->setSortRole(SheetListModel::SortKeyRole);
+    m_sorted->setDynamicSortFilter(true);
+    m_sorted->sort(0);
+
+    m_list = new QListView(this);
+    m_list->setObjectName(QStringLiteral("lstSheets"));
+    m_list->setViewMode(QListView::IconMode);
+    m_list->setIconSize(QSize(SheetListModel::kIconSide, SheetListModel::kIconSide));
+    m_list->setGridSize(QSize(SheetListModel::kIconSide + 24, SheetListModel::kIconSide + 48));
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setMovement(QListView::Static);
+    m_list->setUniformItemSizes(true);
+    m_list->setWordWrap(true);
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setBatchSize(100);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setModel(m_sorted);
+
+    m_coverage = new CoverageView(this);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->addTab(m_list, tr("Sheets"));
+    m_tabs->addTab(m_coverage, tr("Coverage"));
+    m_tabs->setMinimumSize(760, 480);
+
+    m_lblSay = new QLabel(this);
+    m_lblSay->setObjectName(QStringLiteral("lblSay"));
+    m_lblSay->setTextFormat(Qt::PlainText);
+    m_close = new QPushButton(tr("Close"), this);
+    m_close->setObjectName(QStringLiteral("Command2"));
+    m_close->setAutoDefault(false);
+    stopButton()->setVisible(false); // the workers stop with the window
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_lblSay, 1);
+    bottom->addWidget(progressBar());
+    bottom->addWidget(m_close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(bottom);
+
+    connect(m_browse, &QPushButton::clicked, this, &SheetCheck::browse);
+    connect(m_load, &QPushButton::clicked, this, &SheetCheck::loadFolder);
+    connect(m_txtPath, &QLineEdit::returnPressed, this, &SheetCheck::loadFolder);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_list, &QListView::activated, this, [this](const QModelIndex &index) { openEditor(index.row()); });
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                m_coverage->setSelected(current.isValid() ? m_sorted->mapToSource(current).row() : -1);
+            });
+    connect(m_coverage, &CoverageView::sheetClicked, this, &SheetCheck::selectSheet);
+
+    RestoreFormPlacement();
+    const QString last = Settings::LastPath();
+    m_txtPath->setText(last.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : last);
+}
+
+SheetCheck::~SheetCheck()
+{
+    stopWorkers();
+    m_thumbnailPool.waitForDone();
+    m_verdictPool.waitForDone();
+}
+
+QString SheetCheck::folderPath() const
+{
+    return QDir::fromNativeSeparators(m_txtPath->text());
+}
+
+void SheetCheck::browse()
+{
+    QString folder, first;
+    if (GetPath::choose(this, tr("Select directory with map files"), QStringLiteral("*.map"), m_txtPath->text(),
+                        folder, first)) {
+        m_txtPath->setText(QDir::toNativeSeparators(folder));
+        Settings::setLastPath(m_txtPath->text());
+        loadFolder();
+    }
+}
+
+void SheetCheck::stopWorkers()
+{
+    m_generation->fetch_add(1);
+    m_thumbnailPool.clear();
+    m_verdictPool.clear();
+}
+
+void SheetCheck::loadFolder()
+{
+    stopWorkers();
+    const QString folder = folderPath();
+    std::vector<SheetRecord> records;
+    if (!QFileInfo(folder).isDir()) {
+        m_model->setRecords(records);
+        updateCoverage();
+        m_thumbnailsWanted = m_thumbnailsDone = m_verdictsWanted = m_verdictsDone = 0;
+        showStatus(tr("Folder %1 is not exist").arg(folder));
+        return;
+    }
+    Settings::WriteSetting(QStringLiteral("Path"), m_txtPath->text());
+    for (const QString &name : MapFileNames::list(folder))
+        records.push_back(SheetRecord::read(FolderListing::join(folder, name)));
+    m_model->setRecords(records);
+    updateCoverage();
+    if (m_sorted->rowCount() > 0)
+        m_list->setCurrentIndex(m_sorted->index(0, 0));
+    startThumbnails();
+}
+
+void SheetCheck::startThumbnails()
+{
+    const int generation = m_generation->load();
+    const auto live = m_generation;
+    m_thumbnailsWanted = 0;
+    m_thumbnailsDone = 0;
+    m_verdictsWanted = 0;
+    m_verdictsDone = 0;
+    m_verdictsStarted = false;
+    // The rows in the order they are shown, so that the first screen fills first.
+    for (int shown = 0; shown < m_sorted->rowCount(); ++shown) {
+        const int row = m_sorted->mapToSource(m_sorted->index(shown, 0)).row();
+        const QString image = m_model->entry(row).record.imagePath;
+        if (image.isEmpty())
+            continue;
+        ++m_thumbnailsWanted;
+        m_thumbnailPool.start([this, live, generation, row, image] {
+            if (live->load() != generation)
+                return;
+            const ThumbnailCache::Thumbnail t = ThumbnailCache::load(image, kThumbnailSide);
+            if (live->load() != generation)
+                return;
+            QMetaObject::invokeMethod(this, [this, live, generation, row, t] {
+                if (live->load() != generation)
+                    return;
+                m_model->setThumbnail(row, t.image, t.sourceSize, t.error);
+                ++m_thumbnailsDone;
+                updateStatus();
+                if (m_thumbnailsDone == m_thumbnailsWanted) {
+                    emit thumbnailsFinished();
+                    startVerdicts();
+                }
+            }, Qt::QueuedConnection);
+        });
+    }
+    updateStatus();
+    if (m_thumbnailsWanted == 0) {
+        emit thumbnailsFinished();
+        startVerdicts();
+    }
+}
+
+void SheetCheck::startVerdicts()
+{
+    if (m_verdictsStarted)
+        return;
+    m_verdictsStarted = true;
+    const int generation = m_generation->load();
+    const auto live = m_generation;
+    const SheetVerdict::Finder finder = m_finder;
+    for (int shown = 0; shown < m_sorted->rowCount(); ++shown) {
+        const int row = m_sorted->mapToSource(m_sorted->index(shown, 0)).row();
+        const SheetListModel::Entry &e = m_model->entry(row);
+        if (e.judged)
+            continue;
+        ++m_verdictsWanted;
+        const SheetRecord record = e.record;
+        m_verdictPool.start([this, live, generation, row, record, finder] {
+            if (live->load() != generation)
+                return;
+            const SheetVerdict::Result verdict = SheetVerdict::judge(record, finder);
+            if (live->load() != generation)
+                return;
+            QMetaObject::invokeMethod(this, [this, live, generation, row, verdict] {
+                if (live->load() != generation)
+                    return;
+                m_model->setVerdict(row, verdict, true);
+                ++m_verdictsDone;
+                updateCoverage();
+                updateStatus();
+                if (m_verdictsDone == m_verdictsWanted)
+                    emit verdictsFinished();
+            }, Qt::QueuedConnection);
+        });
+    }
+    updateStatus();
+    if (m_verdictsWanted == 0)
+        emit verdictsFinished();
+}
+
+bool SheetCheck::isComplete() const
+{
+    return m_thumbnailsDone == m_thumbnailsWanted && m_verdictsStarted && m_verdictsDone == m_verdictsWanted;
+}
+
+void SheetCheck::updateStatus()
+{
+    int look = 0;
+    for (int i = 0; i < m_model->count(); ++i)
+        look += m_model->needsLook(i) ? 1 : 0;
+    QString text = tr("%1 map files, %2 need a look").arg(m_model->count()).arg(look);
+    if (m_thumbnailsDone < m_thumbnailsWanted)
+        text += tr("; thumbnails %1 of %2").arg(m_thumbnailsDone).arg(m_thumbnailsWanted);
+    if (m_verdictsStarted && m_verdictsDone < m_verdictsWanted)
+        text += tr("; finding frames %1 of %2").arg(m_verdictsDone).arg(m_verdictsWanted);
+    showStatus(text);
+    const int total = m_thumbnailsWanted + m_verdictsWanted;
+    const int done = m_thumbnailsDone + m_verdictsDone;
+    const bool working = !isComplete() && total > 0;
+    progressBar()->setVisible(working);
+    progressBar()->setRange(0, std::max(1, total + (m_verdictsStarted ? 0 : 1)));
+    progressBar()->setValue(done);
+}
+
+void SheetCheck::updateCoverage()
+{
+    std::vector<CoverageView::Footprint> footprints;
+    for (int i = 0; i < m_model->count(); ++i) {
+        const SheetRecord &r = m_model->entry(i).record;
+        if (!r.readable || r.positionedPoints < 4)
+            continue;
+        CoverageView::Footprint f;
+        f.name = r.sheetName;
+        for (const QPointF &c : r.cornersLonLat)
+            f.lonLat << c;
+        f.needsLook = m_model->needsLook(i);
+        f.id = i;
+        footprints.push_back(f);
+    }
+    m_coverage->setFootprints(footprints);
+}
+
+QStringList SheetCheck::shownMapPaths() const
+{
+    QStringList paths;
+    for (int shown = 0; shown < m_sorted->rowCount(); ++shown)
+        paths << m_sorted->index(shown, 0).data(SheetListModel::MapPathRole).toString();
+    return paths;
+}
+
+void SheetCheck::selectSheet(int modelRow)
+{
+    const QModelIndex shown = m_sorted->mapFromSource(m_model->index(modelRow));
+    if (!shown.isValid())
+        return;
+    m_list->setCurrentIndex(shown);
+    m_list->scrollTo(shown);
+    m_coverage->setSelected(modelRow);
+}
+
+CornerEditor *SheetCheck::openEditor(int shownRow)
+{
+    const QStringList paths = shownMapPaths();
+    if (shownRow < 0 || shownRow >= paths.size())
+        return nullptr;
+    auto *editor = new CornerEditor(paths, shownRow, m_finder, this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->setWindowModality(Qt::WindowModal);
+    connect(editor, &CornerEditor::saved, this, &SheetCheck::mapSaved);
+    editor->show();
+    emit editorOpened(editor);
+    return editor;
+}
+
+void SheetCheck::mapSaved(const QString &mapPath)
+{
+    const int row = m_model->rowOfMap(mapPath);
+    if (row < 0)
+        return;
+    m_model->setRecord(row, SheetRecord::read(mapPath));
+    updateCoverage();
+    updateStatus();
+}
+
+void SheetCheck::setControlsEnabled(bool enabled)
+{
+    m_txtPath->setEnabled(enabled);
+    m_browse->setEnabled(enabled);
+    m_load->setEnabled(enabled);
+}
+
+void SheetCheck::showStatus(const QString &text)
+{
+    m_lblSay->setText(text);
+}
