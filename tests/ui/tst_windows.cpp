@@ -634,7 +634,8 @@ private slots:
     {
         QFETCH(QString, tool);
         QFETCH(bool, maximised);
-        const QRect stored(40, 30, 610, 470);
+        // Above the tallest tool window's minimum (the map creator's).
+        const QRect stored(40, 30, 640, 560);
         MainWindow main;
         auto open = [&]() -> ToolWindow * {
             if (tool == QLatin1String("MapCreator"))
