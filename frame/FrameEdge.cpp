@@ -218,10 +218,6 @@ bool FrameEdge::search()
             }
         return false;
     };
-    if (qEnvironmentVariableIsSet("FDBG"))
-        for (int q = 0; q < n; ++q)
-            if (cover[q] > 0.1)
-                qInfo("edge %d bin %d rho %d cover %.2f minute %d", int(m_side), q, q - m_offset, cover[q], int(minuteLike(q - m_offset, t)));
     bool sawMinutes = false;
     int k = 0;
     while (k < n) {

@@ -163,7 +163,6 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const Line fh{fitH.a(), fitH.b(), true};
         const Line fv{fitV.a(), fitV.b(), false};
         fine[k] = intersect(fh, fv);
-        if (qEnvironmentVariableIsSet("FDBG")) qInfo("corner %d coarse %.1f,%.1f fine %.1f,%.1f f=%d", k, c.x(), c.y(), fine[k].x(), fine[k].y(), f);
         rmsSum += fitH.rms() + fitV.rms();
         if (QLineF(fine[k], c).length() > 2.5 * f + 3) {
             result.reason = QStringLiteral("the inner frame lines at the %1 corner do not meet where the frame runs").arg(cornerName(k));
@@ -194,7 +193,6 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
                     }
                 dark += hit ? 1 : 0;
             }
-            if (qEnvironmentVariableIsSet("FDBG")) qInfo("arm %d: %d of %d, len %.1f", k, dark, seen, length);
             return seen == 0 || dark >= 0.6 * seen;
         };
         // Horizontal line outwards (against inX), vertical line outwards (against inY).

@@ -74,17 +74,15 @@ void TestFrameFinder::corners()
 {
     QFETCH(SheetScan, scan);
     std::array<QPointF, 4> truth;
-    const QString path = SheetDrawer::drawSheet(scan, qEnvironmentVariable("FDBG", m_dir.path()), &truth, QString::fromLatin1(QTest::currentDataTag()));
+    const QString path = SheetDrawer::drawSheet(scan, m_dir.path(), &truth, QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY2(!path.isEmpty(), "the drawer could not draw the sheet");
     const SheetIdentity id = SheetIdentity::check(scan.sheetName + ".png", scan.scale, QStringLiteral("R-CC-LLL"));
     QVERIFY(id.ok());
     const FrameResult r = FrameFinder::find(path, id);
-    qInfo("truth %.1f,%.1f %.1f,%.1f %.1f,%.1f %.1f,%.1f", truth[0].x(), truth[0].y(), truth[1].x(), truth[1].y(), truth[2].x(), truth[2].y(), truth[3].x(), truth[3].y());
-    // Known misses: the finder does not yet hold the inner frame through a
-    // strong blur, nor through all the effects at once.
-    const QByteArray tag(QTest::currentDataTag());
-    if (tag == "blur" || tag == "everything")
-        QEXPECT_FAIL("", "inner frame lines lost under strong blur", Abort);
+    // Known misses: the finder says "not found" (never a wrong frame) on
+    // these two; they count against the 95 % goal until it sees them.
+    QEXPECT_FAIL("blur", "heavy blur at 150 dpi: the frame lines near the NE corner are too faint", Abort);
+    QEXPECT_FAIL("everything", "blur, stains and folds together: the south inner frame line is not told apart", Abort);
     QVERIFY2(r.found, qPrintable(r.reason));
     double worst = 0;
     for (int k = 0; k < 4; ++k)

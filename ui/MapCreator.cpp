@@ -73,9 +73,12 @@ MapCreator::MapCreator(QWidget *parent)
     auto *frame2Layout = new QGridLayout(m_frame2);
     frame2Layout->addWidget(m_txtPathOut, 0, 0);
     frame2Layout->addWidget(browseOut, 0, 1);
-    frame2Layout->addWidget(m_chkSkip, 1, 0, 1, 2);
     m_chkFindFrame = named(new QCheckBox(tr("Find the sheet frame"), m_frame2), "chkFindFrame");
-    frame2Layout->addWidget(m_chkFindFrame, 2, 0, 1, 2);
+    auto *checks = new QHBoxLayout;
+    checks->addWidget(m_chkSkip);
+    checks->addWidget(m_chkFindFrame);
+    checks->addStretch(1);
+    frame2Layout->addLayout(checks, 1, 0, 1, 2);
     frame2Layout->setColumnStretch(0, 1);
 
     // Scale, mask, points and margins.
