@@ -1,6 +1,6 @@
 // Frame finder benchmark: time per sheet on one core and peak memory for 25-
 // and 100-megapixel JPEG scans drawn by the test sheet drawer, each size
-// measured in its own process; then the throughput over a folder of scans
+// measured in its own process (peak memory is the process's VmHWM); then the throughput over a folder of scans
 // with all cores.
 //
 //   quillmark-bench-frame [--folder-sheets N] [--sizes 25,100]
@@ -31,8 +31,16 @@ SheetIdentity identity()
     return SheetIdentity::check(QStringLiteral("N-44-126.jpg"), 100, QStringLiteral("R-CC-LLL"));
 }
 
+// Peak resident memory of this process image: VmHWM (getrusage's ru_maxrss
+// would carry the drawing parent's peak over the exec of a measuring child).
 long peakKb()
 {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
