@@ -74,20 +74,6 @@ QString jsonNumber(double value)
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-SheetFields fieldsOf(const SheetIdentity &id)
-{
-    SheetFields f;
-    f.iRow = id.row;
-    f.iCol = id.col;
-    f.iList = id.list;
-    f.iList50 = id.list50;
-    f.iList25 = id.list25;
-    f.iList10 = id.list10;
-    f.iScale = qint16(id.scale);
-    f.bSouth = id.south;
-    return f;
-}
-
 struct Sheet
 {
     SheetIdentity id;
@@ -111,7 +97,7 @@ Sheet evaluate(const QString &name, const Options &options)
         return sheet;
     }
     try {
-        const SheetFields f = fieldsOf(sheet.id);
+        const SheetFields f = sheet.id.fields();
         sheet.zone = QString::number(SheetText::zone(f));
         sheet.centralMeridian = SheetText::centralMeridian(f);
         sheet.mapName = SheetText::mapName(f);

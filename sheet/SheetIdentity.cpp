@@ -73,3 +73,17 @@ SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QSt
     }
     return id;
 }
+
+SheetFields SheetIdentity::fields() const
+{
+    SheetFields f;
+    f.iRow = row;
+    f.iCol = col;
+    f.iList = list;
+    f.iList50 = list50;
+    f.iList25 = list25;
+    f.iList10 = list10;
+    f.iScale = qint16(scale);
+    f.bSouth = south;
+    return f;
+}

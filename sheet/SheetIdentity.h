@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapfile/SheetFields.h"
+
 #include <QString>
 
 // The identity of one sheet image's name under a scale and a file-name mask,
@@ -24,6 +26,9 @@ public:
     QString error;      // empty when every check passed
 
     bool ok() const { return error.isEmpty(); }
+
+    // The identity as the geometry and text functions take it.
+    SheetFields fields() const;
 
     // Runs the checks in the map creator's order; `scale` in thousands
     // (1000, 500, 200, 100, 50, 25, 10; anything else fails the list check).

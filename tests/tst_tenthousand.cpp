@@ -21,20 +21,6 @@ namespace {
 
 constexpr double kMinute = 1.0 / 60.0;
 
-SheetFields fieldsOf(const SheetIdentity &id)
-{
-    SheetFields f;
-    f.iRow = id.row;
-    f.iCol = id.col;
-    f.iList = id.list;
-    f.iList50 = id.list50;
-    f.iList25 = id.list25;
-    f.iList10 = id.list10;
-    f.iScale = qint16(id.scale);
-    f.bSouth = id.south;
-    return f;
-}
-
 bool near(double a, double b)
 {
     return std::fabs(a - b) < 1e-9;
@@ -172,7 +158,7 @@ private slots:
         QFETCH(double, lon);
         const SheetIdentity id = SheetIdentity::check(name + ".jpg", 10, "R-CC-LLL");
         QVERIFY2(id.ok(), qPrintable(id.error));
-        const SheetFields f = fieldsOf(id);
+        const SheetFields f = id.fields();
         QVERIFY2(near(SheetGeometry::latitude(f, k), lat),
                  qPrintable(QString::number(SheetGeometry::latitude(f, k), 'f', 12)));
         QVERIFY2(near(SheetGeometry::longitude(f, k), lon),
@@ -197,7 +183,7 @@ private slots:
         QFETCH(QString, mapName);
         const SheetIdentity id = SheetIdentity::check(name + ".jpg", 10, Global::getMaskByName(name));
         QVERIFY2(id.ok(), qPrintable(id.error));
-        QCOMPARE(SheetText::mapName(fieldsOf(id)), mapName);
+        QCOMPARE(SheetText::mapName(id.fields()), mapName);
     }
 
     void metresPerPixel_data()

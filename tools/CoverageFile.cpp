@@ -134,15 +134,7 @@ QList<CoverageFile::Feature> CoverageFile::fromNames(const QString &folder, RunO
             ++skipped;
             continue;
         }
-        SheetFields s;
-        s.iRow = id.row;
-        s.iCol = id.col;
-        s.iList = id.list;
-        s.iList50 = id.list50;
-        s.iList25 = id.list25;
-        s.iList10 = id.list10;
-        s.iScale = qint16(id.scale);
-        s.bSouth = id.south;
+        SheetFields s = id.fields();
         try {
             Feature f;
             for (int k = 1; k <= 4; ++k) {
