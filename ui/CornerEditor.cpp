@@ -1,5 +1,6 @@
 #include "ui/CornerEditor.h"
 
+#include "frame/ScanPicture.h"
 #include "mapfile/MapError.h"
 #include "sheet/SheetIdentity.h"
 #include "tools/CornerEdit.h"
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -134,13 +134,12 @@ bool CornerEditor::open(int index)
             m_problem = tr("The image %1 is not beside the map file").arg(m_map->ImageName);
         } else {
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            QImageReader reader(imagePath);
-            reader.setAutoTransform(false);
-            image = reader.read();
+            ScanPicture::Result scan = ScanPicture::read(imagePath);
+            image = std::move(scan.image);
             QApplication::restoreOverrideCursor();
             if (image.isNull()) {
                 m_editable = false;
-                m_problem = tr("Cannot decode the image %1: %2").arg(imagePath, reader.errorString());
+                m_problem = tr("Cannot decode the image %1: %2").arg(imagePath, scan.error);
             }
         }
     }

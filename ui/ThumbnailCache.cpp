@@ -1,5 +1,7 @@
 #include "ui/ThumbnailCache.h"
 
+#include "frame/ScanPicture.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -27,29 +29,23 @@ QString ThumbnailCache::cacheFile(const QString &imagePath, int maxSide)
 ThumbnailCache::Thumbnail ThumbnailCache::load(const QString &imagePath, int maxSide)
 {
     Thumbnail t;
-    QImageReader reader(imagePath);
-    reader.setAutoTransform(false); // the calibration is in the file's own pixel grid
-    t.sourceSize = reader.size();
     const QString cached = cacheFile(imagePath, maxSide);
     if (!cached.isEmpty() && QFileInfo::exists(cached)) {
         QImageReader cacheReader(cached);
         t.image = cacheReader.read();
         if (!t.image.isNull()) {
+            t.sourceSize = ScanPicture::headerSize(imagePath);
             t.fromCache = true;
             return t;
         }
     }
-    if (t.sourceSize.isValid() && (t.sourceSize.width() > maxSide || t.sourceSize.height() > maxSide))
-        reader.setScaledSize(t.sourceSize.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
-    t.image = reader.read();
+    ScanPicture::Result scan = ScanPicture::read(imagePath, maxSide);
+    t.sourceSize = scan.sourceSize;
+    t.image = std::move(scan.image);
     if (t.image.isNull()) {
-        t.error = reader.errorString();
+        t.error = scan.error;
         return t;
     }
-    if (!t.sourceSize.isValid())
-        t.sourceSize = t.image.size();
-    if (t.image.width() > maxSide || t.image.height() > maxSide) // a reader that does not scale
-        t.image = t.image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (!cached.isEmpty() && QDir().mkpath(folder())) {
         QSaveFile out(cached);
         if (out.open(QIODevice::WriteOnly) && t.image.convertToFormat(QImage::Format_RGB32).save(&out, "JPG", 85))

@@ -5,7 +5,8 @@
 #include <QString>
 
 // Thumbnails of sheet scans: made from a reduced decode (a JPEG decodes at an
-// eighth of its size without ever holding the full image) and kept on disk
+// eighth of its size without ever holding the full image; TIFF and other
+// formats that have no reduced decode go through OpenCV) and kept on disk
 // in the user's cache folder, keyed by the file's path, size and time, so
 // that a folder opened again shows its thumbnails at once. Safe to call from
 // any thread.

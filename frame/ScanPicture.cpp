@@ -1,0 +1,128 @@
+#include "frame/ScanPicture.h"
+
+#include "frame/FrameImage.h"
+#include "imageinfo/CImageInfo.h"
+#include "imageinfo/TiffHeader.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+namespace {
+
+// Non-JPEG scans above this many pixels go through OpenCV (three bytes a pixel).
+constexpr qint64 kQtPixelLimit = 16LL * 1000 * 1000;
+
+QSize fitted(const QSize &size, int maxSide)
+{
+    if (maxSide <= 0 || (size.width() <= maxSide && size.height() <= maxSide))
+        return size;
+    return size.scaled(maxSide, maxSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+// The OpenCV reduction flag that still leaves at least `wanted` (JPEG decodes
+// at that size; other formats are decoded whole and reduced on the way out).
+int reducedFlag(const QSize &source, const QSize &wanted)
+{
+    if (!source.isValid() || !wanted.isValid())
+        return cv::IMREAD_COLOR;
+    const double f = std::min(double(source.width()) / wanted.width(), double(source.height()) / wanted.height());
+    if (f >= 8)
+        return cv::IMREAD_REDUCED_COLOR_8;
+    if (f >= 4)
+        return cv::IMREAD_REDUCED_COLOR_4;
+    if (f >= 2)
+        return cv::IMREAD_REDUCED_COLOR_2;
+    return cv::IMREAD_COLOR;
+}
+
+void freeMat(void *mat)
+{
+    delete static_cast<cv::Mat *>(mat);
+}
+
+// The Mat's pixels as a QImage without a copy: the image owns the Mat.
+QImage imageOf(cv::Mat &&bgr)
+{
+    if (bgr.empty() || bgr.type() != CV_8UC3)
+        return QImage();
+    auto *owned = new cv::Mat(std::move(bgr));
+    return QImage(owned->data, owned->cols, owned->rows, static_cast<qsizetype>(owned->step), QImage::Format_BGR888,
+                  &freeMat, owned);
+}
+
+} // namespace
+
+QSize ScanPicture::headerSize(const QString &path)
+{
+    CImageInfo info;
+    if (info.ReadImageInfo(path) && info.Width() > 0 && info.Height() > 0)
+        return QSize(info.Width(), info.Height());
+    TiffHeader tiff;
+    if (tiff.read(path) && tiff.width() > 0 && tiff.height() > 0 && tiff.width() <= quint64(INT_MAX)
+        && tiff.height() <= quint64(INT_MAX))
+        return QSize(int(tiff.width()), int(tiff.height()));
+    return QSize();
+}
+
+ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
+{
+    Result r;
+    r.sourceSize = headerSize(path);
+    if (r.sourceSize.isValid()) {
+        const QString problem = FrameImage::sizeProblem(r.sourceSize.width(), r.sourceSize.height());
+        // A thumbnail of a JPEG is decoded at an eighth at most, whatever its size.
+        const bool reducedJpeg = maxSide > 0 && QImageReader::imageFormat(path) == "jpeg";
+        if (!problem.isEmpty() && !reducedJpeg) {
+            r.error = problem;
+            return r;
+        }
+    }
+
+    QImageReader reader(path);
+    reader.setAutoTransform(false); // the calibration is in the file's own pixel grid
+    const QByteArray format = reader.format();
+    const bool large = r.sourceSize.isValid() && qint64(r.sourceSize.width()) * r.sourceSize.height() > kQtPixelLimit;
+    const bool byQt = format == "jpeg" || format == "gif" || (!format.isEmpty() && !large);
+    if (byQt) {
+        if (!r.sourceSize.isValid())
+            r.sourceSize = reader.size();
+        if (r.sourceSize.isValid())
+            reader.setScaledSize(fitted(r.sourceSize, maxSide));
+        reader.setAllocationLimit(0); // the size was checked above
+        r.image = reader.read();
+        if (r.image.isNull()) {
+            r.error = reader.errorString();
+            return r;
+        }
+    } else {
+        const QSize wanted = fitted(r.sourceSize, maxSide);
+        cv::Mat bgr;
+        try {
+            bgr = cv::imread(QFile::encodeName(path).toStdString(), reducedFlag(r.sourceSize, wanted));
+        } catch (const cv::Exception &e) {
+            r.error = QStringLiteral("cannot decode the image: %1").arg(QString::fromStdString(e.msg).trimmed());
+            return r;
+        }
+        if (bgr.empty()) {
+            r.error = QStringLiteral("cannot decode the image");
+            return r;
+        }
+        if (!r.sourceSize.isValid())
+            r.sourceSize = QSize(bgr.cols, bgr.rows);
+        const QSize target = fitted(r.sourceSize, maxSide);
+        if (maxSide > 0 && (bgr.cols > target.width() || bgr.rows > target.height())) {
+            cv::Mat small;
+            cv::resize(bgr, small, cv::Size(target.width(), target.height()), 0, 0, cv::INTER_AREA);
+            bgr = small;
+        }
+        r.image = imageOf(std::move(bgr));
+    }
+    if (maxSide > 0 && (r.image.width() > maxSide || r.image.height() > maxSide)) // a reader that does not scale
+        r.image = r.image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (r.image.isNull() && r.error.isEmpty())
+        r.error = QStringLiteral("cannot decode the image");
+    return r;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// A scan decoded in colour for the eye: a thumbnail or the whole image for the
+// corner editor. Qt reads JPEG at a reduced size natively, and PNG, BMP and
+// GIF as they are; OpenCV reads what Qt cannot (TIFF above all) and every
+// large non-JPEG scan, since it holds three bytes a pixel where Qt holds four.
+// The pixel size comes from the file's header first, so that a scan too large
+// for memory is refused before it is decoded.
+class ScanPicture
+{
+public:
+    struct Result
+    {
+        QImage image;     // null when the scan could not be decoded
+        QSize sourceSize; // the scan's own pixel size (from the header when it has one)
+        QString error;    // why there is no image
+    };
+
+    // The scan fitted into `maxSide` x `maxSide` (kept as it is when smaller);
+    // `maxSide` 0 decodes it at full size.
+    static Result read(const QString &path, int maxSide = 0);
+
+    // The scan's pixel size from its header (JPEG, PNG, GIF, BMP, TIFF); invalid when unknown.
+    static QSize headerSize(const QString &path);
+};

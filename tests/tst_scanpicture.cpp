@@ -1,0 +1,109 @@
+// Scans decoded for the eye: every format a scan comes in gives the same
+// picture, fitted into the thumbnail's size, with the scan's own pixel size;
+// a scan too large for memory is refused from its header, before decoding.
+#include "frame/FrameImage.h"
+#include "frame/ScanPicture.h"
+#include "frame/SheetDrawer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Mean difference of the grey levels of two images of one size.
+double meanGreyDifference(const QImage &a, const QImage &b)
+{
+    const QImage ga = a.convertToFormat(QImage::Format_Grayscale8);
+    const QImage gb = b.convertToFormat(QImage::Format_Grayscale8);
+    double sum = 0;
+    for (int y = 0; y < ga.height(); ++y) {
+        const uchar *pa = ga.constScanLine(y);
+        const uchar *pb = gb.constScanLine(y);
+        for (int x = 0; x < ga.width(); ++x)
+            sum += std::abs(int(pa[x]) - int(pb[x]));
+    }
+    return sum / (double(ga.width()) * ga.height());
+}
+
+} // namespace
+
+class TestScanPicture : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formats_data();
+    void formats();
+    void refusedBeforeDecoding();
+};
+
+void TestScanPicture::formats_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("maxSide");
+    QTest::addColumn<QSize>("expected");
+    // The scan is 1200 x 900.
+    QTest::newRow("jpg thumbnail") << "jpg" << 200 << QSize(200, 150);
+    QTest::newRow("png thumbnail") << "png" << 200 << QSize(200, 150);
+    QTest::newRow("bmp thumbnail") << "bmp" << 200 << QSize(200, 150);
+    QTest::newRow("gif thumbnail") << "gif" << 200 << QSize(200, 150);
+    QTest::newRow("tif thumbnail (Qt has no TIFF reader here)") << "tif" << 200 << QSize(200, 150);
+    QTest::newRow("tif full size") << "tif" << 0 << QSize(1200, 900);
+    QTest::newRow("jpg full size") << "jpg" << 0 << QSize(1200, 900);
+    QTest::newRow("smaller than the thumbnail stays as it is") << "png" << 2000 << QSize(1200, 900);
+}
+
+void TestScanPicture::formats()
+{
+    QFETCH(QString, format);
+    QFETCH(int, maxSide);
+    QFETCH(QSize, expected);
+    QTemporaryDir dir;
+    const QString path = SheetDrawer::drawNonSheet(NonSheet::MapFragment, 1200, 900, 3, dir.path(),
+                                                   QStringLiteral("scan"), format);
+    QVERIFY(QFile::exists(path));
+
+    const ScanPicture::Result r = ScanPicture::read(path, maxSide);
+    QVERIFY2(!r.image.isNull(), qPrintable(r.error));
+    QCOMPARE(r.sourceSize, QSize(1200, 900));
+    QCOMPARE(r.image.size(), expected);
+
+    // The same picture as the PNG drawn from the same seed, scaled alike.
+    const QString reference = SheetDrawer::drawNonSheet(NonSheet::MapFragment, 1200, 900, 3, dir.path(),
+                                                        QStringLiteral("reference"), QStringLiteral("png"));
+    const QImage full(reference);
+    QVERIFY(!full.isNull());
+    const QImage scaled = full.scaled(expected, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const double difference = meanGreyDifference(r.image, scaled);
+    QVERIFY2(difference < 16, qPrintable(QStringLiteral("mean grey difference %1").arg(difference)));
+}
+
+void TestScanPicture::refusedBeforeDecoding()
+{
+    // A BMP header that claims 30000 x 30000 pixels of 24 bits: 2.7 GB to decode.
+    QByteArray bmp(54, '\0');
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    bmp[14] = 40;
+    const qint32 side = 30000;
+    memcpy(bmp.data() + 18, &side, 4);
+    memcpy(bmp.data() + 22, &side, 4);
+    bmp[26] = 1;
+    bmp[28] = 24;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.bmp"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bmp);
+    f.close();
+
+    for (int maxSide : {0, 200}) {
+        const ScanPicture::Result r = ScanPicture::read(path, maxSide);
+        QVERIFY(r.image.isNull());
+        QCOMPARE(r.sourceSize, QSize(side, side));
+        QCOMPARE(r.error, FrameImage::sizeProblem(side, side));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestScanPicture)
+#include "tst_scanpicture.moc"
