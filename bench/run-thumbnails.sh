@@ -31,9 +31,7 @@ mkdir -p "$scans" "$cache"
 trap 'rm -rf "$dir"' EXIT
 
 # One scan-like JPEG: paper with noise, a frame and some lines.
-convert -size "${width}x${height}" xc:'#f4efe2' -seed 7 +noise Gaussian -attenuate 0.6 \
-  -stroke black -strokewidth 6 -fill none -draw "rectangle $((width*3/100)),$((height*5/100)) $((width*97/100)),$((height*95/100))" \
-  -quality 95 "$dir/one.jpg"
+QT_QPA_PLATFORM=offscreen "$bench" --make-scan "$width" "$height" "$dir/one.jpg"
 echo "scan: ${width}x${height}, $(du -m "$dir/one.jpg" | cut -f1) MB, $count of them"
 python3 - "$scans" "$dir/one.jpg" "$count" <<'PY'
 import os, sys

@@ -5,6 +5,10 @@
 // thumbnails' alone.
 //
 //   quillmark-bench-thumbnails MAPS_DIR
+//   quillmark-bench-thumbnails --make-scan WIDTH HEIGHT FILE.jpg
+//
+// The second form writes one scan-like JPEG (paper with noise, a frame and a
+// few lines, quality 95) for the folder of the first.
 //
 // The cache is the user's cache folder (XDG_CACHE_HOME on Linux): empty it
 // for a run without cache.
@@ -13,6 +17,8 @@
 #include "ui/SheetListModel.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -21,10 +27,44 @@
 
 #include <cstdio>
 
+namespace {
+
+// Paper with sensor-like noise (which keeps the JPEG large, as a real scan's
+// is), a thick frame and some lines.
+int makeScan(int width, int height, const QString &path)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 state = 7;
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int n = int((state >> 24) % 41) - 20;
+            line[x] = qRgb(qBound(0, 0xf4 + n, 255), qBound(0, 0xef + n, 255), qBound(0, 0xe2 + n, 255));
+        }
+    }
+    QPainter p(&image);
+    p.setPen(QPen(Qt::black, 6));
+    p.drawRect(width * 3 / 100, height * 5 / 100, width * 94 / 100, height * 90 / 100);
+    p.setPen(QPen(QColor(60, 60, 160), 2));
+    for (int i = 1; i < 10; ++i)
+        p.drawLine(width * i / 10, height * 5 / 100, width * i / 10 + width / 50, height * 95 / 100);
+    p.end();
+    if (!image.save(path, "JPG", 95)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmark"));
+    if (argc == 5 && QByteArray(argv[1]) == "--make-scan")
+        return makeScan(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt(), QString::fromLocal8Bit(argv[4]));
     if (argc < 2) {
         std::fprintf(stderr, "usage: quillmark-bench-thumbnails MAPS_DIR\n");
         return 2;
