@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr double kDeg = 3.14159265358979323846 / 180.0;
@@ -20,10 +22,10 @@ constexpr double kWeak = 0.3;         // the label band covers less
 QString FrameEdge::sideName(Side side)
 {
     switch (side) {
-    case North: return QStringLiteral("north");
-    case East: return QStringLiteral("east");
-    case South: return QStringLiteral("south");
-    case West: return QStringLiteral("west");
+    case North: return QCoreApplication::translate("FrameEdge", "north");
+    case East: return QCoreApplication::translate("FrameEdge", "east");
+    case South: return QCoreApplication::translate("FrameEdge", "south");
+    case West: return QCoreApplication::translate("FrameEdge", "west");
     }
     return {};
 }
@@ -168,7 +170,7 @@ bool FrameEdge::search()
 {
     const QString side = sideName(m_side);
     if (m_points.size() < static_cast<size_t>(m_uMax - m_uMin)) {
-        m_reason = QStringLiteral("no lines along the %1 edge").arg(side);
+        m_reason = QCoreApplication::translate("FrameEdge", "no lines along the %1 edge").arg(side);
         return false;
     }
     std::vector<int> bins;
@@ -285,7 +287,7 @@ bool FrameEdge::search()
         k = m + 1;
     }
     m_reason = sawMinutes
-        ? QStringLiteral("no inner frame line inside the minute frame along the %1 edge").arg(side)
-        : QStringLiteral("no minute frame along the %1 edge").arg(side);
+        ? QCoreApplication::translate("FrameEdge", "no inner frame line inside the minute frame along the %1 edge").arg(side)
+        : QCoreApplication::translate("FrameEdge", "no minute frame along the %1 edge").arg(side);
     return false;
 }

@@ -6,6 +6,7 @@
 #include "frame/FrameShape.h"
 #include "sheet/SheetIdentity.h"
 
+#include <QCoreApplication>
 #include <QLineF>
 
 #include <opencv2/imgproc.hpp>
@@ -30,7 +31,8 @@ QPointF intersect(const Line &h, const Line &v)
 
 const char *cornerName(int k)
 {
-    static const char *names[] = {"NW", "NE", "SE", "SW"};
+    static const char *names[] = {QT_TRANSLATE_NOOP("FrameFinder", "NW"), QT_TRANSLATE_NOOP("FrameFinder", "NE"),
+                                  QT_TRANSLATE_NOOP("FrameFinder", "SE"), QT_TRANSLATE_NOOP("FrameFinder", "SW")};
     return names[k];
 }
 
@@ -87,7 +89,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     }
     result.imageSize = QSize(grey.cols, grey.rows);
     if (grey.cols < 200 || grey.rows < 200) {
-        result.reason = QStringLiteral("the image is too small for a sheet (%1 x %2 pixels)").arg(grey.cols).arg(grey.rows);
+        result.reason = QCoreApplication::translate("FrameFinder", "the image is too small for a sheet (%1 x %2 pixels)").arg(grey.cols).arg(grey.rows);
         return result;
     }
     try {
@@ -98,7 +100,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         else
             cv::resize(whole, reduced, cv::Size(whole.cols / f, whole.rows / f), 0, 0, cv::INTER_AREA);
     } catch (const cv::Exception &) {
-        result.reason = QStringLiteral("out of memory reducing the image");
+        result.reason = QCoreApplication::translate("FrameFinder", "out of memory reducing the image");
         return result;
     }
     const cv::Mat strokes = strokesOf(reduced);
@@ -157,7 +159,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const int outV = verticalOf[k] == FrameEdge::West ? -1 : +1;
         if (!fitH.fit(h.a, h.b, x0, x1, window, outH) || fitH.support() < 0.5
             || !fitV.fit(v.a, v.b, y0, y1, window, outV) || fitV.support() < 0.5) {
-            result.reason = QStringLiteral("the inner frame lines at the %1 corner are not clear").arg(cornerName(k));
+            result.reason = QCoreApplication::translate("FrameFinder", "the inner frame lines at the %1 corner are not clear").arg(QCoreApplication::translate("FrameFinder", cornerName(k)));
             return result;
         }
         const Line fh{fitH.a(), fitH.b(), true};
@@ -165,7 +167,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         fine[k] = intersect(fh, fv);
         rmsSum += fitH.rms() + fitV.rms();
         if (QLineF(fine[k], c).length() > 2.5 * f + 3) {
-            result.reason = QStringLiteral("the inner frame lines at the %1 corner do not meet where the frame runs").arg(cornerName(k));
+            result.reason = QCoreApplication::translate("FrameFinder", "the inner frame lines at the %1 corner do not meet where the frame runs").arg(QCoreApplication::translate("FrameFinder", cornerName(k)));
             return result;
         }
 
@@ -199,7 +201,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const bool armH = armCovered(-inX[k], -inX[k] * fh.b, labelBand[verticalOf[k]]);
         const bool armV = armCovered(-inY[k] * fv.b, -inY[k], labelBand[horizontalOf[k]]);
         if (!armH || !armV) {
-            result.reason = QStringLiteral("the inner frame lines do not run on to the minute frame at the %1 corner").arg(cornerName(k));
+            result.reason = QCoreApplication::translate("FrameFinder", "the inner frame lines do not run on to the minute frame at the %1 corner").arg(QCoreApplication::translate("FrameFinder", cornerName(k)));
             return result;
         }
     }
@@ -211,7 +213,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     }
     for (const QPointF &p : fine) {
         if (p.x() < 0 || p.y() < 0 || p.x() > grey.cols - 1 || p.y() > grey.rows - 1) {
-            result.reason = QStringLiteral("the frame's corners lie outside the image");
+            result.reason = QCoreApplication::translate("FrameFinder", "the frame's corners lie outside the image");
             return result;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "imageinfo/CImageInfo.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -14,12 +15,12 @@
 QString FrameImage::sizeProblem(qint64 width, qint64 height)
 {
     if (width <= 0 || height <= 0)
-        return QStringLiteral("the image has no pixels");
+        return QCoreApplication::translate("FrameImage", "the image has no pixels");
     if (width > kMaxSide || height > kMaxSide)
-        return QStringLiteral("the image is %1 x %2 pixels: a map file holds at most %3 pixels a side")
+        return QCoreApplication::translate("FrameImage", "the image is %1 x %2 pixels: a map file holds at most %3 pixels a side")
             .arg(width).arg(height).arg(kMaxSide);
     if (width * height > kMaxPixels)
-        return QStringLiteral("the image is %1 x %2 pixels: too large to decode").arg(width).arg(height);
+        return QCoreApplication::translate("FrameImage", "the image is %1 x %2 pixels: too large to decode").arg(width).arg(height);
     return {};
 }
 
@@ -29,7 +30,7 @@ bool FrameImage::load(const QString &path)
     m_reason.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_reason = QStringLiteral("cannot open the image: %1").arg(file.errorString());
+        m_reason = QCoreApplication::translate("FrameImage", "cannot open the image: %1").arg(file.errorString());
         return false;
     }
     QByteArray head = file.read(16);
@@ -54,14 +55,14 @@ bool FrameImage::load(const QString &path)
         m_grey = cv::imread(QFile::encodeName(path).toStdString(), cv::IMREAD_GRAYSCALE);
     } catch (const cv::Exception &e) {
         m_grey.release();
-        m_reason = QStringLiteral("cannot decode the image: %1").arg(QString::fromStdString(e.msg).trimmed());
+        m_reason = QCoreApplication::translate("FrameImage", "cannot decode the image: %1").arg(QString::fromStdString(e.msg).trimmed());
         return false;
     }
     if (m_grey.empty()) {
         // OpenCV knows nothing of it: Qt may (its plugins).
         if (loadWithQt(path))
             return true;
-        m_reason = QStringLiteral("cannot decode the image");
+        m_reason = QCoreApplication::translate("FrameImage", "cannot decode the image");
         return false;
     }
     const QString problem = sizeProblem(m_grey.cols, m_grey.rows);
@@ -80,7 +81,7 @@ bool FrameImage::loadWithQt(const QString &path)
     reader.setAllocationLimit(static_cast<int>(kMaxPixels / (1024 * 1024)) * 4);
     QImage image = reader.read();
     if (image.isNull()) {
-        m_reason = QStringLiteral("cannot decode the image: %1").arg(reader.errorString());
+        m_reason = QCoreApplication::translate("FrameImage", "cannot decode the image: %1").arg(reader.errorString());
         return false;
     }
     const QString problem = sizeProblem(image.width(), image.height());
@@ -90,7 +91,7 @@ bool FrameImage::loadWithQt(const QString &path)
     }
     image = image.convertToFormat(QImage::Format_Grayscale8);
     if (image.isNull()) {
-        m_reason = QStringLiteral("cannot decode the image: out of memory");
+        m_reason = QCoreApplication::translate("FrameImage", "cannot decode the image: out of memory");
         return false;
     }
     m_grey.create(image.height(), image.width(), CV_8UC1);

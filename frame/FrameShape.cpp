@@ -5,6 +5,7 @@
 #include "mapfile/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
 
+#include <QCoreApplication>
 #include <QLineF>
 
 #include <algorithm>
@@ -53,7 +54,7 @@ bool FrameShape::setSheet(const SheetIdentity &sheet, QString *error)
         }
     } catch (const MapError &) {
         if (error)
-            *error = QStringLiteral("the sheet's corners cannot be computed");
+            *error = QCoreApplication::translate("FrameShape", "the sheet's corners cannot be computed");
         return false;
     }
     const double latN = std::max(lat[0], lat[3]);
@@ -62,7 +63,7 @@ bool FrameShape::setSheet(const SheetIdentity &sheet, QString *error)
     const double dLat = latN - latS;
     if (!(dLon > 0) || !(dLat > 0) || std::abs(latN) > 89 || std::abs(latS) > 89) {
         if (error)
-            *error = QStringLiteral("the sheet's corners do not span an area");
+            *error = QCoreApplication::translate("FrameShape", "the sheet's corners do not span an area");
         return false;
     }
     m_south = latN <= 0;
@@ -91,33 +92,33 @@ QString FrameShape::check(const std::array<QPointF, 4> &c, double *deviation) co
     const double southEdge = QLineF(c[2], c[3]).length();
     const double west = QLineF(c[3], c[0]).length();
     if (north < 1 || east < 1 || southEdge < 1 || west < 1)
-        return QStringLiteral("the corners do not span a quadrilateral");
+        return QCoreApplication::translate("FrameShape", "the corners do not span a quadrilateral");
     // Convex, clockwise on the image (y down): NW, NE, SE, SW.
     for (int k = 0; k < 4; ++k) {
         const QPointF a = c[k], b = c[(k + 1) % 4], d = c[(k + 2) % 4];
         const double cross = (b.x() - a.x()) * (d.y() - b.y()) - (b.y() - a.y()) * (d.x() - b.x());
         if (cross <= 0)
-            return QStringLiteral("the corners do not make a convex frame");
+            return QCoreApplication::translate("FrameShape", "the corners do not make a convex frame");
     }
     double worst = 0;
     const double ratio = m_south ? southEdge / north : north / southEdge;
     const double ratioDev = std::abs(ratio - m_poleRatio) / kPoleRatioTolerance;
     worst = std::max(worst, ratioDev);
     if (ratioDev > 1)
-        return QStringLiteral("the frame's %1 edge is %2 of the %3 edge, the sheet's is %4")
-            .arg(m_south ? QStringLiteral("south") : QStringLiteral("north"))
+        return QCoreApplication::translate("FrameShape", "the frame's %1 edge is %2 of the %3 edge, the sheet's is %4")
+            .arg(m_south ? QCoreApplication::translate("FrameShape", "south") : QCoreApplication::translate("FrameShape", "north"))
             .arg(ratio, 0, 'f', 4)
-            .arg(m_south ? QStringLiteral("north") : QStringLiteral("south"))
+            .arg(m_south ? QCoreApplication::translate("FrameShape", "north") : QCoreApplication::translate("FrameShape", "south"))
             .arg(m_poleRatio, 0, 'f', 4);
     const double sideDev = std::abs(west / east - 1) / kSideTolerance;
     worst = std::max(worst, sideDev);
     if (sideDev > 1)
-        return QStringLiteral("the frame's west and east edges differ in length");
+        return QCoreApplication::translate("FrameShape", "the frame's west and east edges differ in length");
     const double aspect = ((west + east) / 2) / ((north + southEdge) / 2);
     const double aspectDev = std::abs(aspect / m_aspect - 1) / kAspectTolerance;
     worst = std::max(worst, aspectDev);
     if (aspectDev > 1)
-        return QStringLiteral("the frame's height to width is %1, the sheet's is %2")
+        return QCoreApplication::translate("FrameShape", "the frame's height to width is %1, the sheet's is %2")
             .arg(aspect, 0, 'f', 3).arg(m_aspect, 0, 'f', 3);
     // Pole-side corners open wider than a right angle by half the convergence.
     const double half = m_convergence / 2;
@@ -129,7 +130,7 @@ QString FrameShape::check(const std::array<QPointF, 4> &c, double *deviation) co
         const double dev = std::abs(angle - expected[k]) / kAngleTolerance;
         worst = std::max(worst, dev);
         if (dev > 1)
-            return QStringLiteral("the frame's corner angle is %1 degrees, the sheet's is %2")
+            return QCoreApplication::translate("FrameShape", "the frame's corner angle is %1 degrees, the sheet's is %2")
                 .arg(angle, 0, 'f', 2).arg(expected[k], 0, 'f', 2);
     }
     if (deviation)

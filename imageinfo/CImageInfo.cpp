@@ -1,5 +1,6 @@
 #include "imageinfo/CImageInfo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include "mapfile/RegularFile.h"
 
@@ -104,7 +105,7 @@ Header parse(Bytes &b)
         }
         if (h.type == CImageInfo::Png) {
             if (depth > 255) {
-                h.error = QStringLiteral("PNG colour depth overflow: bit depth %1 with colour type %2 "
+                h.error = QCoreApplication::translate("CImageInfo", "PNG colour depth overflow: bit depth %1 with colour type %2 "
                                          "does not fit in 8 bits")
                               .arg(d)
                               .arg(c);
@@ -156,7 +157,7 @@ Header parse(Bytes &b)
                 h.width = word(b[m + 6], b[m + 7]);
                 const int components = b[m + 8];
                 if (components * 8 > 255) {
-                    h.error = QStringLiteral("JPEG colour depth overflow: %1 components do not fit in 8 bits")
+                    h.error = QCoreApplication::translate("CImageInfo", "JPEG colour depth overflow: %1 components do not fit in 8 bits")
                                   .arg(components);
                     return h;
                 }
@@ -182,7 +183,7 @@ bool CImageInfo::ReadImageInfo(const QString &fileName)
 
     RegularFile file;
     if (!file.open(fileName)) {
-        m_error = QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
+        m_error = QCoreApplication::translate("CImageInfo", "Cannot open %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
         return false;
     }
 
@@ -202,7 +203,7 @@ bool CImageInfo::ReadImageInfo(const QString &fileName)
         while (got < want) {
             const qint64 n = file.read(data.data() + got, want - got);
             if (n < 0) {
-                m_error = QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
+                m_error = QCoreApplication::translate("CImageInfo", "Cannot read %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
                 return false;
             }
             if (n == 0) {

@@ -10,6 +10,7 @@
 #include "mapfile/SheetText.h"
 #include "sheet/Global.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -236,7 +237,7 @@ const char *const kTransverseMercator = "Transverse Mercator,PolyCal,No,AutoCalO
 
 QString outOfRange(int index, int count)
 {
-    return QStringLiteral("Subscript out of range: line %1 of a map document of %2 lines").arg(index).arg(count);
+    return QCoreApplication::translate("MapFile", "Subscript out of range: line %1 of a map document of %2 lines").arg(index).arg(count);
 }
 
 // --- the file system ----------------------------------------------------------
@@ -274,11 +275,11 @@ std::filesystem::path followLinks(std::filesystem::path path, const QString &sho
             return path;
         const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
         if (ec)
-            throw MapError(QStringLiteral("Cannot write the map file \"%1\": %2")
+            throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": %2")
                                .arg(shown, QString::fromStdString(ec.message())));
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
-    throw MapError(QStringLiteral("Cannot write the map file \"%1\": too many levels of symbolic links").arg(shown));
+    throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": too many levels of symbolic links").arg(shown));
 }
 
 // A temporary file beside the target; removed when the write does not finish.
@@ -306,7 +307,7 @@ public:
             if (errno != EEXIST)
                 fail(errnoText(errno));
         }
-        fail(QStringLiteral("no free name for a temporary file"));
+        fail(QCoreApplication::translate("MapFile", "no free name for a temporary file"));
     }
 
     ~TempFile()
@@ -339,7 +340,7 @@ public:
                 fail(errnoText(errno));
             }
             if (done == 0)
-                fail(QStringLiteral("nothing could be written"));
+                fail(QCoreApplication::translate("MapFile", "nothing could be written"));
             data += done;
             left -= done;
         }
@@ -415,7 +416,7 @@ private:
 
     [[noreturn]] void fail(const QString &reason) const
     {
-        throw MapError(QStringLiteral("Cannot write the map file \"%1\": %2").arg(m_shown, reason));
+        throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": %2").arg(m_shown, reason));
     }
 
     QString m_shown;
@@ -446,14 +447,14 @@ void MapFile::ReadMap(const QString &name)
 {
     const QString fileName = name.isEmpty() ? FileName : name;
     if (fileName.isEmpty())
-        throw MapError(QStringLiteral("Cannot read the map file: no file name given"));
+        throw MapError(QCoreApplication::translate("MapFile", "Cannot read the map file: no file name given"));
     RegularFile file;
     if (!file.open(fileName))
-        throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+        throw MapError(QCoreApplication::translate("MapFile", "Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
     // A real map file is a few kilobytes; a huge file that merely carries the
     // extension (a disk image, a video) is not read into memory.
     const auto tooLarge = [&](qint64 size) {
-        return MapError(QStringLiteral("Cannot read the map file \"%1\": it is too large for a map file (%2 MB; "
+        return MapError(QCoreApplication::translate("MapFile", "Cannot read the map file \"%1\": it is too large for a map file (%2 MB; "
                                        "the limit is %3 MB)")
                             .arg(fileName)
                             .arg(size / (1024 * 1024))
@@ -472,7 +473,7 @@ void MapFile::ReadMap(const QString &name)
         }
         const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
         if (n < 0)
-            throw MapError(QStringLiteral("Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
+            throw MapError(QCoreApplication::translate("MapFile", "Cannot read the map file \"%1\": %2").arg(fileName, file.errorString()));
         if (n == 0)
             break;
         got += qsizetype(n);
@@ -484,9 +485,9 @@ void MapFile::ReadMap(const QString &name)
 void MapFile::ReadMap(QIODevice &device)
 {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
-        throw MapError(QStringLiteral("Cannot read the map file: %1").arg(device.errorString()));
+        throw MapError(QCoreApplication::translate("MapFile", "Cannot read the map file: %1").arg(device.errorString()));
     if (!device.isReadable())
-        throw MapError(QStringLiteral("Cannot read the map file: the device is not open for reading"));
+        throw MapError(QCoreApplication::translate("MapFile", "Cannot read the map file: the device is not open for reading"));
     ReadBytes(device.readAll());
 }
 
@@ -495,7 +496,7 @@ void MapFile::ReadBytes(const QByteArray &bytes)
     ResetPoints();
     m_eol = QByteArrayLiteral("\r\n");
     if (bytes.size() >= qsizetype(kChanged))
-        throw MapError(QStringLiteral("Cannot read the map file: it is too large for a map file"));
+        throw MapError(QCoreApplication::translate("MapFile", "Cannot read the map file: it is too large for a map file"));
     m_bytes = bytes;
     m_readEnd = bytes.size();
     EncodingFromBytes = MapTextEncoding::hasNonAscii(bytes);
@@ -770,9 +771,9 @@ void MapFile::SetCorner()
         const int xy = m_cornerXY[k].LineNo;
         const int ll = m_cornerLL[k].LineNo;
         if (xy <= 0 || xy >= lineCount() || !upperIs(lineTitle(xy), "MMPXY"))
-            throw MapError(QStringLiteral("The map has no corner marker line MMPXY %1").arg(k));
+            throw MapError(QCoreApplication::translate("MapFile", "The map has no corner marker line MMPXY %1").arg(k));
         if (ll <= 0 || ll >= lineCount() || !upperIs(lineTitle(ll), "MMPLL"))
-            throw MapError(QStringLiteral("The map has no corner marker line MMPLL %1").arg(k));
+            throw MapError(QCoreApplication::translate("MapFile", "The map has no corner marker line MMPLL %1").arg(k));
     }
     SortPoints();
     for (int k = 1; k <= 4; ++k) {
@@ -802,15 +803,15 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
         trapped([&] {
             iRow = Global::getRow(MapName);
             if (iRow < 1 && Observer)
-                Observer->message(MapName + QStringLiteral(" Incorrect 1:1M map row in image name "),
-                                  QStringLiteral("Error"), MessageObserver::Icon::Critical);
+                Observer->message(MapName + QCoreApplication::translate("MapFile", " Incorrect 1:1M map row in image name "),
+                                  QCoreApplication::translate("MapFile", "Error"), MessageObserver::Icon::Critical);
         });
         trapped([&] {
             iCol = Global::getColumn(MapName, Global::getMaskByName(Global::getNameNoExt(MapName)));
             if ((iCol < 1 || iCol > 60) && Observer)
-                Observer->message(MapName + QStringLiteral(" Incorrect 1:1M map column number in image name ")
+                Observer->message(MapName + QCoreApplication::translate("MapFile", " Incorrect 1:1M map column number in image name ")
                                       + QString::number(iCol),
-                                  QStringLiteral("Error"), MessageObserver::Icon::Critical);
+                                  QCoreApplication::translate("MapFile", "Error"), MessageObserver::Icon::Critical);
         });
         trapped([&] { bSouth = Global::getHemisphere(MapName) == QLatin1String("S"); });
         return;
@@ -962,16 +963,16 @@ QByteArray MapFile::ToBytes() const
         const qsizetype bad = MapTextEncoding::encode(text, Encoding, out);
         if (bad >= 0) {
             const QChar ch = text.at(bad);
-            throw MapError(QStringLiteral("Line %1 of the map file holds the character \"%2\" (U+%3), which cannot be "
+            throw MapError(QCoreApplication::translate("MapFile", "Line %1 of the map file holds the character \"%2\" (U+%3), which cannot be "
                                           "written in %4")
                                .arg(i)
                                .arg(ch)
                                .arg(ch.unicode(), 4, 16, QLatin1Char('0'))
                                .arg(Encoding == MapTextEncoding::Utf8 ? QStringLiteral("UTF-8")
-                                                                      : QStringLiteral("the Windows-1251 code page")));
+                                                                      : QCoreApplication::translate("MapFile", "the Windows-1251 code page")));
         }
         if (text.contains(u'\n'))
-            throw MapError(QStringLiteral("Line %1 of the map file holds a line break and cannot be written").arg(i));
+            throw MapError(QCoreApplication::translate("MapFile", "Line %1 of the map file holds a line break and cannot be written").arg(i));
         out.append(m_eol);
     }
     return out;
@@ -981,7 +982,7 @@ void MapFile::WriteMap(const QString &name, bool syncToDisk) const
 {
     const QString shown = name.isEmpty() ? FileName : name;
     if (shown.isEmpty())
-        throw MapError(QStringLiteral("Cannot write the map file: no file name given"));
+        throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file: no file name given"));
 
     // Everything is encoded before the file system is touched: a line that
     // cannot be written leaves the old file as it was.
@@ -992,13 +993,13 @@ void MapFile::WriteMap(const QString &name, bool syncToDisk) const
     bool exists = false;
     if (info.exists()) {
         if (info.isDir())
-            throw MapError(QStringLiteral("Cannot write the map file \"%1\": it is a folder").arg(shown));
+            throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": it is a folder").arg(shown));
         // The rename below would replace a read-only file; it must be refused
         // here (and for root as well, who may write anything).
         const QFileDevice::Permissions perms = info.permissions();
         const bool anyWrite = perms & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
         if (!anyWrite || !info.isWritable())
-            throw MapError(QStringLiteral("Cannot write the map file \"%1\": the file is read-only").arg(shown));
+            throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": the file is read-only").arg(shown));
         exists = true;
     }
 
@@ -1017,21 +1018,21 @@ void MapFile::WriteMap(const QString &name, bool syncToDisk) const
 const MapPoint &MapFile::point(int k) const
 {
     if (k < 1 || k > 9)
-        throw MapError(QStringLiteral("Subscript out of range: point %1").arg(k));
+        throw MapError(QCoreApplication::translate("MapFile", "Subscript out of range: point %1").arg(k));
     return m_points[k];
 }
 
 const CornerXY &MapFile::cornerXY(int n) const
 {
     if (n < 1 || n > 4)
-        throw MapError(QStringLiteral("Subscript out of range: corner %1").arg(n));
+        throw MapError(QCoreApplication::translate("MapFile", "Subscript out of range: corner %1").arg(n));
     return m_cornerXY[n];
 }
 
 const CornerLL &MapFile::cornerLL(int n) const
 {
     if (n < 1 || n > 4)
-        throw MapError(QStringLiteral("Subscript out of range: corner %1").arg(n));
+        throw MapError(QCoreApplication::translate("MapFile", "Subscript out of range: corner %1").arg(n));
     return m_cornerLL[n];
 }
 
@@ -1349,15 +1350,15 @@ void MapFile::CreateNew(const QString &ImgFile)
 int MapFile::SetPoint(int k, bool fCanCreateNew)
 {
     if (k < 1 || k > 9)
-        throw MapError(QStringLiteral("Subscript out of range: point %1").arg(k));
+        throw MapError(QCoreApplication::translate("MapFile", "Subscript out of range: point %1").arg(k));
     // Point k's line is found by its offset from the first point line; it
     // must really be that point's line, or another line would be overwritten.
     if (m_firstPointLine == 0)
-        throw MapError(QStringLiteral("The map has no point lines: Point%1 cannot be written").arg(Numeric::zeroPad(k, 2)));
+        throw MapError(QCoreApplication::translate("MapFile", "The map has no point lines: Point%1 cannot be written").arg(Numeric::zeroPad(k, 2)));
     const int target = m_firstPointLine + k - 1;
     const QString title = pointTitle(k);
     if (target >= lineCount() || lineTitle(target).toUpper() != title.toUpper())
-        throw MapError(QStringLiteral("The map has no line %1 where it is expected (line %2)").arg(title).arg(target));
+        throw MapError(QCoreApplication::translate("MapFile", "The map has no line %1 where it is expected (line %2)").arg(title).arg(target));
 
     double X = 0, Y = 0, Lat = 0, Lon = 0;
     int tag = -1;

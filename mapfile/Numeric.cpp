@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+#include <QCoreApplication>
+
 double Numeric::roundHalfEven(double value)
 {
     // nearbyint honours the current rounding mode; the default is to nearest,
@@ -19,27 +21,27 @@ double Numeric::roundHalfEven(double value)
 qint16 Numeric::toInt16(double value)
 {
     if (std::isnan(value))
-        throw MapError(QStringLiteral("Overflow: the value is not a number"));
+        throw MapError(QCoreApplication::translate("Numeric", "Overflow: the value is not a number"));
     const double r = roundHalfEven(value);
     if (r < -32768.0 || r > 32767.0)
-        throw MapError(QStringLiteral("Overflow: %1 does not fit in a 16-bit integer").arg(value, 0, 'g', 17));
+        throw MapError(QCoreApplication::translate("Numeric", "Overflow: %1 does not fit in a 16-bit integer").arg(value, 0, 'g', 17));
     return qint16(r);
 }
 
 qint16 Numeric::toInt16(long long value)
 {
     if (value < -32768 || value > 32767)
-        throw MapError(QStringLiteral("Overflow: %1 does not fit in a 16-bit integer").arg(value));
+        throw MapError(QCoreApplication::translate("Numeric", "Overflow: %1 does not fit in a 16-bit integer").arg(value));
     return qint16(value);
 }
 
 qint32 Numeric::toInt32(double value)
 {
     if (std::isnan(value))
-        throw MapError(QStringLiteral("Overflow: the value is not a number"));
+        throw MapError(QCoreApplication::translate("Numeric", "Overflow: the value is not a number"));
     const double r = roundHalfEven(value);
     if (r < double(std::numeric_limits<qint32>::min()) || r > double(std::numeric_limits<qint32>::max()))
-        throw MapError(QStringLiteral("Overflow: %1 does not fit in a 32-bit integer").arg(value, 0, 'g', 17));
+        throw MapError(QCoreApplication::translate("Numeric", "Overflow: %1 does not fit in a 32-bit integer").arg(value, 0, 'g', 17));
     return qint32(r);
 }
 

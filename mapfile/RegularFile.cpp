@@ -1,5 +1,6 @@
 #include "mapfile/RegularFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -26,16 +27,16 @@ QString errnoText(int error)
 QString kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return QStringLiteral("it is a folder");
+        return QCoreApplication::translate("RegularFile", "it is a folder");
     if (S_ISFIFO(mode))
-        return QStringLiteral("it is not a regular file but a FIFO (named pipe)");
+        return QCoreApplication::translate("RegularFile", "it is not a regular file but a FIFO (named pipe)");
     if (S_ISCHR(mode))
-        return QStringLiteral("it is not a regular file but a character device");
+        return QCoreApplication::translate("RegularFile", "it is not a regular file but a character device");
     if (S_ISBLK(mode))
-        return QStringLiteral("it is not a regular file but a block device");
+        return QCoreApplication::translate("RegularFile", "it is not a regular file but a block device");
     if (S_ISSOCK(mode))
-        return QStringLiteral("it is not a regular file but a socket");
-    return QStringLiteral("it is not a regular file");
+        return QCoreApplication::translate("RegularFile", "it is not a regular file but a socket");
+    return QCoreApplication::translate("RegularFile", "it is not a regular file");
 }
 #endif
 
@@ -59,8 +60,8 @@ bool RegularFile::open(const QString &fileName)
     }
     struct _stat64 st {};
     if (_fstat64(m_fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
-        m_error = (st.st_mode & _S_IFMT) == _S_IFDIR ? QStringLiteral("it is a folder")
-                                                      : QStringLiteral("it is not a regular file");
+        m_error = (st.st_mode & _S_IFMT) == _S_IFDIR ? QCoreApplication::translate("RegularFile", "it is a folder")
+                                                      : QCoreApplication::translate("RegularFile", "it is not a regular file");
         close();
         return false;
     }
@@ -98,7 +99,7 @@ bool RegularFile::open(const QString &fileName)
 qint64 RegularFile::read(char *data, qint64 max)
 {
     if (m_fd < 0) {
-        m_error = QStringLiteral("the file is not open");
+        m_error = QCoreApplication::translate("RegularFile", "the file is not open");
         return -1;
     }
     for (;;) {

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace {
 
 const QString kRowLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUV");
@@ -262,7 +264,7 @@ QString SheetText::dd(double degrees)
 QString SheetText::formatDD(double degrees)
 {
     if (!std::isfinite(degrees))
-        throw MapError(QStringLiteral("Overflow: %1 is not a number of degrees").arg(degrees));
+        throw MapError(QCoreApplication::translate("SheetText", "Overflow: %1 is not a number of degrees").arg(degrees));
     return sixDecimals(std::trunc(degrees), degrees);
 }
 

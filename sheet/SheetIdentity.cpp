@@ -2,6 +2,8 @@
 
 #include "sheet/Global.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 bool inRange(int value, int low, int high)
@@ -27,11 +29,11 @@ SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QSt
     // The 1:1M row, then the column; the first failure is the one reported.
     id.row = Global::getRow(id.baseName);
     if (id.row < 1)
-        id.error = shown + QStringLiteral(" Incorrect 1:1M map row in image name ");
+        id.error = shown + QCoreApplication::translate("SheetIdentity", " Incorrect 1:1M map row in image name ");
 
     id.col = Global::getColumn(id.baseName, mask);
     if (!inRange(id.col, 1, 60) && id.error.isEmpty())
-        id.error = shown + QStringLiteral(" Incorrect 1:1M map column number in image name ") + QString::number(id.col);
+        id.error = shown + QCoreApplication::translate("SheetIdentity", " Incorrect 1:1M map column number in image name ") + QString::number(id.col);
 
     if (!id.error.isEmpty())
         return id;
@@ -68,7 +70,7 @@ SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QSt
         }
     }
     if (failed) {
-        id.error = shown + QStringLiteral(" Incorrect ") + level + QStringLiteral(" map list number in image name ")
+        id.error = shown + QCoreApplication::translate("SheetIdentity", " Incorrect ") + level + QCoreApplication::translate("SheetIdentity", " map list number in image name ")
                    + QString::number(id.list);
     }
     return id;

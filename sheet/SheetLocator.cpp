@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace {
 
 // Index of the band of height `step` that holds `offset` (offset >= 0), never
@@ -63,18 +65,18 @@ SheetLocator::Result SheetLocator::locate(double lat, double lon, int scale)
 {
     Result r;
     if (!std::isfinite(lat) || !std::isfinite(lon) || lat < -90 || lat > 90 || lon < -180 || lon > 180) {
-        r.error = QStringLiteral("The point %1, %2 lies outside latitude -90..90 or longitude -180..180")
+        r.error = QCoreApplication::translate("SheetLocator", "The point %1, %2 lies outside latitude -90..90 or longitude -180..180")
                       .arg(lat, 0, 'g', 12)
                       .arg(lon, 0, 'g', 12);
         return r;
     }
     if (Global::scaleText(scale) == QLatin1String(" ")) {
-        r.error = QStringLiteral("Unknown scale %1").arg(scale);
+        r.error = QCoreApplication::translate("SheetLocator", "Unknown scale %1").arg(scale);
         return r;
     }
     // The 1:1M rows A..V reach 88 degrees north and south.
     if (lat >= 88 || lat <= -88) {
-        r.error = QStringLiteral("The series has no sheet at latitude %1 (rows A..V end at 88 degrees)")
+        r.error = QCoreApplication::translate("SheetLocator", "The series has no sheet at latitude %1 (rows A..V end at 88 degrees)")
                       .arg(lat, 0, 'g', 12);
         return r;
     }
@@ -171,7 +173,7 @@ SheetLocator::Result SheetLocator::locate(double lat, double lon, int scale)
     f.iCol = qint16(col);
 
     if (!holds(f, lat, lon)) {
-        r.error = QStringLiteral("No sheet at %1 holds the point %2, %3")
+        r.error = QCoreApplication::translate("SheetLocator", "No sheet at %1 holds the point %2, %3")
                       .arg(Global::scaleText(scale))
                       .arg(lat, 0, 'g', 12)
                       .arg(lon, 0, 'g', 12);

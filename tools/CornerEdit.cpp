@@ -3,20 +3,22 @@
 #include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 
+#include <QCoreApplication>
+
 QString CornerEdit::unusableReason(const MapFile &map)
 {
     if (!map.hasHeader())
-        return QStringLiteral("it is not an OziExplorer map file");
+        return QCoreApplication::translate("CornerEdit", "it is not an OziExplorer map file");
     if (map.pointCount() < 4)
-        return QStringLiteral("it has fewer than 4 calibration points");
+        return QCoreApplication::translate("CornerEdit", "it has fewer than 4 calibration points");
     for (int k = 1; k <= 4; ++k) {
         const MapPoint &p = map.point(k);
         if (p.LineNo == 0 || p.X < 0 || p.Y < 0 || (p.Lat == 0 && p.Lon == 0))
-            return QStringLiteral("its point %1 has no pixel position or no degrees").arg(k);
+            return QCoreApplication::translate("CornerEdit", "its point %1 has no pixel position or no degrees").arg(k);
     }
     for (int n = 1; n <= 4; ++n) {
         if (map.cornerXY(n).LineNo <= 0 || map.cornerLL(n).LineNo <= 0)
-            return QStringLiteral("it lacks some of the four MMPXY and four MMPLL lines");
+            return QCoreApplication::translate("CornerEdit", "it lacks some of the four MMPXY and four MMPLL lines");
     }
     return QString();
 }
@@ -25,7 +27,7 @@ QString CornerEdit::apply(MapFile &map, const std::array<QPointF, 4> &corners)
 {
     const QString reason = unusableReason(map);
     if (!reason.isEmpty())
-        return QStringLiteral("The map cannot be edited: ") + reason;
+        return QCoreApplication::translate("CornerEdit", "The map cannot be edited: ") + reason;
     const QByteArray before = map.ToBytes();
     try {
         for (int k = 1; k <= 4; ++k)

@@ -6,11 +6,13 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace {
 
 QString refusal(const QString &fileName, const QString &reason)
 {
-    return QStringLiteral("Map ") + fileName + QLatin1Char(' ') + reason + QStringLiteral(". Map don't process");
+    return QCoreApplication::translate("CornerMarkersRun", "Map ") + fileName + QLatin1Char(' ') + reason + QCoreApplication::translate("CornerMarkersRun", ". Map don't process");
 }
 
 // Points that SortPoints can take as corners: seen on a line and with a pixel position.
@@ -124,9 +126,9 @@ QString setMarkers(const QString &fileName, const QString &name, RunObserver &ob
     map.KeepReadLines = true; // only the eight corner lines may change
     map.ReadMap(fileName);
     if (!map.hasHeader())
-        return refusal(fileName, QStringLiteral("is not an OziExplorer map file"));
+        return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "is not an OziExplorer map file"));
     if (map.MMPNUM > 4)
-        return refusal(fileName, QStringLiteral("has more then 4 corner markers"));
+        return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "has more then 4 corner markers"));
     const QByteArray before = map.ToBytes(); // the file as read, byte for byte
     if (pointsWithPosition(map) >= 4 && lacksAllCornerLines(map)) {
         // A map without corner markers gets them, in the place a new map has them.
@@ -139,13 +141,13 @@ QString setMarkers(const QString &fileName, const QString &name, RunObserver &ob
     for (int n = 1; n <= 4; ++n) {
         // Line 0 is the header: a corner without its own line would be written over it.
         if (map.cornerXY(n).LineNo <= 0 || map.cornerLL(n).LineNo <= 0)
-            return refusal(fileName, QStringLiteral("lacks some of the four MMPXY and four MMPLL lines"));
+            return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "lacks some of the four MMPXY and four MMPLL lines"));
     }
     if (pointsWithPosition(map) < 4)
-        return refusal(fileName, QStringLiteral("has fewer than 4 calibration points with pixel positions"));
+        return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "has fewer than 4 calibration points with pixel positions"));
     map.SetCorner();
     if (!cornersSound(map))
-        return refusal(fileName, QStringLiteral("has no 4 distinct corner points with valid coordinates"));
+        return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "has no 4 distinct corner points with valid coordinates"));
     // Markers that are right already: the file is not touched (its date stays).
     if (map.ToBytes() != before) {
         map.WriteMap(fileName, true);
@@ -164,7 +166,7 @@ RunResult CornerMarkersRun::run(const QString &folder, RunObserver &observer)
     if (!MapFolderWalk::requireFolder(folder, observer, result))
         return result;
     MapFolderWalk::Options options;
-    options.statusPrefix = QStringLiteral("Set corner markers for ");
+    options.statusPrefix = QCoreApplication::translate("CornerMarkersRun", "Set corner markers for ");
     options.countFailed = true; // a refused file that the user continued past counts as well
     options.workReportsOutcome = true;
     MapFolderWalk::walk(

@@ -1,5 +1,6 @@
 #include "tools/FrameLookahead.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include <algorithm>
@@ -51,7 +52,7 @@ void FrameLookahead::submitUpTo(size_t position)
                 result.reason = QString::fromLocal8Bit(e.what());
             } catch (...) {
                 result = SheetCorners();
-                result.reason = QStringLiteral("the frame finder failed");
+                result.reason = QCoreApplication::translate("FrameLookahead", "the frame finder failed");
             }
             std::lock_guard<std::mutex> lock(shared->mutex);
             shared->results[job.index] = std::move(result);

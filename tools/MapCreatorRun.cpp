@@ -13,6 +13,7 @@
 #include "tools/RunObserver.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -32,8 +33,16 @@ namespace {
 
 using Icon = MessageObserver::Icon;
 
-const QString kError = QStringLiteral("Error");
-const QString kContinue = QStringLiteral("There is error in data. Continue?");
+// Translated when shown, not when the program starts.
+QString errorCaption()
+{
+    return QCoreApplication::translate("MapCreatorRun", "Error");
+}
+
+QString continueQuestion()
+{
+    return QCoreApplication::translate("MapCreatorRun", "There is error in data. Continue?");
+}
 
 // A margin text in percent as the fraction of the image the collar takes.
 double marginFraction(const QString &text)
@@ -109,12 +118,12 @@ void gridTexts(int scale, QString &minor, QString &major, QString &km)
 QString unusableMapReason(const MapFile &map)
 {
     if (!map.hasHeader())
-        return QStringLiteral("is not an OziExplorer map file");
+        return QCoreApplication::translate("MapCreatorRun", "is not an OziExplorer map file");
     if (map.firstPointLine() <= 0 || map.firstPointLine() + 8 >= map.lineCount())
-        return QStringLiteral("has no point lines");
+        return QCoreApplication::translate("MapCreatorRun", "has no point lines");
     for (int n = 1; n <= 4; ++n) {
         if (map.cornerXY(n).LineNo <= 0 || map.cornerLL(n).LineNo <= 0)
-            return QStringLiteral("has no corner lines (MMPXY/MMPLL)");
+            return QCoreApplication::translate("MapCreatorRun", "has no corner lines (MMPXY/MMPLL)");
     }
     return QString();
 }
@@ -167,7 +176,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
 
     for (const QString &folder : {options.inFolder, options.outFolder}) {
         if (!QFileInfo(folder).isDir()) {
-            observer.message(QStringLiteral("Folder ") + folder + QStringLiteral(" is not exist"), kError,
+            observer.message(QCoreApplication::translate("MapCreatorRun", "Folder ") + folder + QCoreApplication::translate("MapCreatorRun", " is not exist"), errorCaption(),
                              Icon::Critical);
             result.folderMissing = true;
             return result;
@@ -202,8 +211,8 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
     auto fail = [&](const QString &text) {
         ++result.failed;
         observer.fileResult(current, RunObserver::FileOutcome::Failed, text);
-        observer.message(text, kError, Icon::Critical);
-        if (!observer.askContinue(kContinue, kError)) {
+        observer.message(text, errorCaption(), Icon::Critical);
+        if (!observer.askContinue(continueQuestion(), errorCaption())) {
             result.cancelled = true;
             return false;
         }
@@ -267,9 +276,9 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             source = read ? SizeSource::HeaderRead : SizeSource::Constant;
         }
         if (source == SizeSource::Constant && !warned) {
-            observer.message(QStringLiteral("Programm can recognize image size only for jpeg, bmp, gif, png. "
+            observer.message(QCoreApplication::translate("MapCreatorRun", "Programm can recognize image size only for jpeg, bmp, gif, png. "
                                             "For other format Program use constant (4000*4000)"),
-                             QStringLiteral("Warning"), Icon::Information);
+                             QCoreApplication::translate("MapCreatorRun", "Warning"), Icon::Information);
             warned = true;
         }
 
@@ -285,7 +294,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         const QString nameScale = Global::getScaleByName(baseName);
         const int nameScaleValue = Global::scaleFromText(nameScale);
         if (nameScaleValue > 0 && nameScaleValue != scale)
-            warn(QStringLiteral("its name reads as a %1 sheet, not %2: it was calibrated as a %2 sheet")
+            warn(QCoreApplication::translate("MapCreatorRun", "its name reads as a %1 sheet, not %2: it was calibrated as a %2 sheet")
                      .arg(nameScale, options.scaleText));
 
         const QString mapPath = FolderListing::join(options.outFolder, baseName + QStringLiteral(".map"));
@@ -297,7 +306,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         const bool exists = mapInfo.exists() && !emptyMap;
         if (exists && options.skipExisting) {
             observer.fileResult(fileName, RunObserver::FileOutcome::Skipped,
-                                QStringLiteral("its map file exists"));
+                                QCoreApplication::translate("MapCreatorRun", "its map file exists"));
             continue;
         }
 
@@ -305,12 +314,12 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         int height = 4000;
         if (source == SizeSource::Header) {
             if (!reader.ReadImageInfo(FolderListing::join(options.inFolder, fileName))) {
-                if (!fail(shownName + QStringLiteral(" Cannot read the image: ") + reader.errorString()))
+                if (!fail(shownName + QCoreApplication::translate("MapCreatorRun", " Cannot read the image: ") + reader.errorString()))
                     break;
                 continue;
             }
             if (reader.Width() > 32767 || reader.Height() > 32767) {
-                if (!fail(shownName + QStringLiteral(" Image size %1 x %2 is too large (at most 32767)")
+                if (!fail(shownName + QCoreApplication::translate("MapCreatorRun", " Image size %1 x %2 is too large (at most 32767)")
                                           .arg(reader.Width())
                                           .arg(reader.Height())))
                     break;
@@ -320,11 +329,11 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
                 width = reader.Width();
                 height = reader.Height();
             } else {
-                warn(QStringLiteral("its header gives no image size: the map is made for 4000 x 4000"));
+                warn(QCoreApplication::translate("MapCreatorRun", "its header gives no image size: the map is made for 4000 x 4000"));
             }
         } else if (source == SizeSource::HeaderRead) {
             if (headerWidth > 32767 || headerHeight > 32767) {
-                if (!fail(shownName + QStringLiteral(" Image size %1 x %2 is too large (at most 32767)")
+                if (!fail(shownName + QCoreApplication::translate("MapCreatorRun", " Image size %1 x %2 is too large (at most 32767)")
                                           .arg(headerWidth)
                                           .arg(headerHeight)))
                     break;
@@ -337,16 +346,16 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         SheetCorners frame;
         const bool searched = frames && frames->has(i);
         if (searched) {
-            observer.status(QStringLiteral("Finding the sheet frame in ") + shownName);
+            observer.status(QCoreApplication::translate("MapCreatorRun", "Finding the sheet frame in ") + shownName);
             frame = frames->take(i);
             if (frame.imageSize.isValid() && frame.imageSize.width() <= 32767 && frame.imageSize.height() <= 32767) {
                 width = frame.imageSize.width();
                 height = frame.imageSize.height();
             }
             if (!frame.found)
-                observer.message(shownName + QStringLiteral(" The sheet frame was not found (") + frame.reason
-                                     + QStringLiteral("): the map is made from the margins"),
-                                 QStringLiteral("Warning"), Icon::Warning);
+                observer.message(shownName + QCoreApplication::translate("MapCreatorRun", " The sheet frame was not found (") + frame.reason
+                                     + QCoreApplication::translate("MapCreatorRun", "): the map is made from the margins"),
+                                 QCoreApplication::translate("MapCreatorRun", "Warning"), Icon::Warning);
         }
 
         try {
@@ -373,16 +382,16 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             }
 
             if (exists) {
-                observer.status(QStringLiteral("Reading map-file for ") + shownName);
+                observer.status(QCoreApplication::translate("MapCreatorRun", "Reading map-file for ") + shownName);
                 map.ReadMap(mapPath);
                 // A file whose bytes tell no encoding (all ASCII) takes the chosen one.
                 if (!map.EncodingFromBytes)
                     map.Encoding = options.encoding;
                 const QString reason = unusableMapReason(map);
                 if (!reason.isEmpty())
-                    throw MapError(QStringLiteral("Map file ") + mapPath + QLatin1Char(' ') + reason);
+                    throw MapError(QCoreApplication::translate("MapCreatorRun", "Map file ") + mapPath + QLatin1Char(' ') + reason);
             } else {
-                observer.status(QStringLiteral("Generating map-file for ") + shownName);
+                observer.status(QCoreApplication::translate("MapCreatorRun", "Generating map-file for ") + shownName);
                 map.Encoding = options.encoding;
                 map.CreateNew(fileName);
             }
@@ -424,10 +433,10 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
     observer.status(QString());
     frames.reset();
     if (options.findFrame)
-        observer.message(QStringLiteral("Done %1 map-files: %2 from the sheet frame, %3 from the margins")
+        observer.message(QCoreApplication::translate("MapCreatorRun", "Done %1 map-files: %2 from the sheet frame, %3 from the margins")
                              .arg(result.count).arg(result.fromFrame).arg(result.fromMargins),
                          QString(), Icon::None);
     else
-        observer.message(QStringLiteral("Done %1 map-files").arg(result.count), QString(), Icon::None);
+        observer.message(QCoreApplication::translate("MapCreatorRun", "Done %1 map-files").arg(result.count), QString(), Icon::None);
     return result;
 }

@@ -2,6 +2,8 @@
 
 #include "tools/FolderListing.h"
 
+#include <QCoreApplication>
+
 bool MapFileNames::isMapFileName(const QString &fileName)
 {
     const qsizetype dot = fileName.indexOf(QLatin1Char('.'));
@@ -23,5 +25,5 @@ QStringList MapFileNames::list(const QString &folder)
 
 QString MapFileNames::continueQuestion()
 {
-    return QStringLiteral("There is error in data. Continue?");
+    return QCoreApplication::translate("MapFileNames", "There is error in data. Continue?");
 }

@@ -5,6 +5,7 @@
 #include "tools/MapFileNames.h"
 #include "tools/RunObserver.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <exception>
@@ -13,7 +14,7 @@ bool MapFolderWalk::requireFolder(const QString &folder, RunObserver &observer, 
 {
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         return true;
-    observer.message(QStringLiteral("Folder ") + folder + QStringLiteral(" is not exist"), errorCaption(),
+    observer.message(QCoreApplication::translate("MapFolderWalk", "Folder ") + folder + QCoreApplication::translate("MapFolderWalk", " is not exist"), errorCaption(),
                      MessageObserver::Icon::Critical);
     result.folderMissing = true;
     return false;
@@ -37,7 +38,7 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
         } catch (const MapError &e) {
             error = e.text();
         } catch (const std::exception &e) {
-            error = QStringLiteral("Map ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
+            error = QCoreApplication::translate("MapFolderWalk", "Map ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
         }
         if (!error.isEmpty()) {
             observer.fileResult(name, RunObserver::FileOutcome::Failed, error);
@@ -60,11 +61,11 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
 
 void MapFolderWalk::sayDone(RunObserver &observer, int count)
 {
-    observer.message(QStringLiteral("Done ") + QString::number(count) + QStringLiteral(" map-files"), QString(),
+    observer.message(QCoreApplication::translate("MapFolderWalk", "Done %1 map-files").arg(count), QString(),
                      MessageObserver::Icon::None);
 }
 
 QString MapFolderWalk::errorCaption()
 {
-    return QStringLiteral("Error");
+    return QCoreApplication::translate("MapFolderWalk", "Error");
 }

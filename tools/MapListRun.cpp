@@ -5,6 +5,7 @@
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -63,7 +64,7 @@ QString readRecord(const QString &fileName, const QString &name, RunObserver &ob
     map.KeepReadLines = true;
     map.ReadMap(fileName);
     if (!map.hasHeader())
-        return QStringLiteral("Map ") + fileName + QStringLiteral(" is not an OziExplorer map file");
+        return QCoreApplication::translate("MapListRun", "Map ") + fileName + QCoreApplication::translate("MapListRun", " is not an OziExplorer map file");
 
     struct Field
     {
@@ -84,9 +85,9 @@ QString readRecord(const QString &fileName, const QString &name, RunObserver &ob
     for (const Field &field : fields) {
         QByteArray bytes;
         if (!encodeField(field.value, encoding, bytes)) {
-            return QStringLiteral("Map ") + fileName + QStringLiteral(" is not listed: its ")
+            return QCoreApplication::translate("MapListRun", "Map ") + fileName + QCoreApplication::translate("MapListRun", " is not listed: its ")
                 + QLatin1String(field.title) + QStringLiteral(" \"") + field.value
-                + QStringLiteral("\" holds characters that Windows-1251 cannot hold");
+                + QCoreApplication::translate("MapListRun", "\" holds characters that Windows-1251 cannot hold");
         }
         if (!first)
             line += ';';
@@ -113,21 +114,21 @@ QString writeList(const QString &listName, const QList<Record> &records)
         const QFileDevice::Permissions perms = info.permissions();
         const bool anyWrite = perms & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
         if (!anyWrite || !info.isWritable())
-            return QStringLiteral("Cannot write ") + listName + QStringLiteral(": the file is read-only");
+            return QCoreApplication::translate("MapListRun", "Cannot write ") + listName + QCoreApplication::translate("MapListRun", ": the file is read-only");
     }
     QSaveFile file(listName);
     if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Cannot write ") + listName + QStringLiteral(": ") + file.errorString();
+        return QCoreApplication::translate("MapListRun", "Cannot write ") + listName + QStringLiteral(": ") + file.errorString();
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return QStringLiteral("Cannot write ") + listName + QStringLiteral(": ") + reason;
+        return QCoreApplication::translate("MapListRun", "Cannot write ") + listName + QStringLiteral(": ") + reason;
     }
 #ifndef _WIN32
     ::fsync(file.handle());
 #endif
     if (!file.commit())
-        return QStringLiteral("Cannot write ") + listName + QStringLiteral(": ") + file.errorString();
+        return QCoreApplication::translate("MapListRun", "Cannot write ") + listName + QStringLiteral(": ") + file.errorString();
     return QString();
 }
 
@@ -146,7 +147,7 @@ RunResult MapListRun::runWithEncoding(const QString &folder, RunObserver &observ
 
     QList<Record> records;
     MapFolderWalk::Options options;
-    options.statusPrefix = QStringLiteral("Add to list ");
+    options.statusPrefix = QCoreApplication::translate("MapListRun", "Add to list ");
     MapFolderWalk::walk(
         folder, observer, options,
         [&observer, &records, encoding](const QString &path, const QString &name) {

@@ -5,6 +5,8 @@
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
+#include <QCoreApplication>
+
 
 namespace {
 
@@ -18,9 +20,9 @@ QString stripPath(const QString &fileName, const QString &name, RunObserver &obs
     map.KeepReadLines = true; // every other line comes back byte for byte
     map.ReadMap(fileName);
     if (!map.hasHeader())
-        return QStringLiteral("Map ") + fileName + QStringLiteral(" is not an OziExplorer map file");
+        return QCoreApplication::translate("PathRemoverRun", "Map ") + fileName + QCoreApplication::translate("PathRemoverRun", " is not an OziExplorer map file");
     if (map.lineCount() < 3)
-        return QStringLiteral("Map ") + fileName + QStringLiteral(" has no image path line");
+        return QCoreApplication::translate("PathRemoverRun", "Map ") + fileName + QCoreApplication::translate("PathRemoverRun", " has no image path line");
     const QString body = map.line(2).Body;
     const QString newBody = Global::getFileName(body);
     // Nothing to strip, or a path that names a folder only: leave the file
@@ -43,7 +45,7 @@ RunResult PathRemoverRun::run(const QString &folder, RunObserver &observer)
     if (!MapFolderWalk::requireFolder(folder, observer, result))
         return result;
     MapFolderWalk::Options options;
-    options.statusPrefix = QStringLiteral("Remove image path from ");
+    options.statusPrefix = QCoreApplication::translate("PathRemoverRun", "Remove image path from ");
     options.workReportsOutcome = true;
     MapFolderWalk::walk(
         folder, observer, options,

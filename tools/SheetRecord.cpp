@@ -6,6 +6,7 @@
 #include "sheet/Global.h"
 #include "tools/FolderListing.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -41,7 +42,7 @@ SheetRecord SheetRecord::read(const QString &mapPath)
         return r;
     }
     if (!map.hasHeader()) {
-        r.error = QStringLiteral("not an OziExplorer map file");
+        r.error = QCoreApplication::translate("SheetRecord", "not an OziExplorer map file");
         return r;
     }
     r.readable = true;

@@ -3,6 +3,7 @@
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLineF>
 
@@ -22,15 +23,15 @@ QString SheetVerdict::text(Kind kind)
 {
     switch (kind) {
     case Kind::Ok:
-        return QStringLiteral("ok");
+        return QCoreApplication::translate("SheetVerdict", "ok");
     case Kind::OffFrame:
-        return QStringLiteral("off-frame");
+        return QCoreApplication::translate("SheetVerdict", "off-frame");
     case Kind::NoFrame:
-        return QStringLiteral("no-frame");
+        return QCoreApplication::translate("SheetVerdict", "no-frame");
     case Kind::Implausible:
-        return QStringLiteral("implausible");
+        return QCoreApplication::translate("SheetVerdict", "implausible");
     case Kind::NoImage:
-        return QStringLiteral("no-image");
+        return QCoreApplication::translate("SheetVerdict", "no-image");
     }
     return QString();
 }
@@ -51,13 +52,14 @@ double SheetVerdict::maxOffset(const std::array<QPointF, 4> &mapCorners, const s
 
 QString SheetVerdict::implausibility(const std::array<QPointF, 4> &c, const QSize &imageSize)
 {
-    static const char *const names[] = {"north-west", "north-east", "south-east", "south-west"};
+    static const char *const names[] = {QT_TRANSLATE_NOOP("SheetVerdict", "north-west"), QT_TRANSLATE_NOOP("SheetVerdict", "north-east"),
+                                        QT_TRANSLATE_NOOP("SheetVerdict", "south-east"), QT_TRANSLATE_NOOP("SheetVerdict", "south-west")};
     if (!imageSize.isEmpty()) {
         for (int i = 0; i < 4; ++i) {
             const QPointF &p = c[size_t(i)];
             if (p.x() < 0 || p.y() < 0 || p.x() >= imageSize.width() || p.y() >= imageSize.height())
-                return QStringLiteral("the %1 corner (%2, %3) lies outside the image (%4 x %5)")
-                    .arg(QLatin1String(names[i]))
+                return QCoreApplication::translate("SheetVerdict", "the %1 corner (%2, %3) lies outside the image (%4 x %5)")
+                    .arg(QCoreApplication::translate("SheetVerdict", names[i]))
                     .arg(p.x())
                     .arg(p.y())
                     .arg(imageSize.width())
@@ -74,13 +76,13 @@ QString SheetVerdict::implausibility(const std::array<QPointF, 4> &c, const QSiz
             longest = std::max(longest, d);
         }
     }
-    const QString collapsed = QStringLiteral("the corners collapse onto one another");
+    const QString collapsed = QCoreApplication::translate("SheetVerdict", "the corners collapse onto one another");
     if (longest <= 0 || shortest < 0.05 * longest)
         return collapsed;
     // Crossed: going NW, NE, SE, SW the outline must turn the same way at every corner.
     for (int i = 0; i < 4; ++i) {
         if (cross(c[size_t(i)], c[size_t((i + 1) % 4)], c[size_t((i + 2) % 4)]) <= 0)
-            return QStringLiteral("the frame outline through the corners crosses itself");
+            return QCoreApplication::translate("SheetVerdict", "the frame outline through the corners crosses itself");
     }
     const double area = std::fabs(cross(c[0], c[1], c[2]) + cross(c[0], c[2], c[3])) / 2;
     if (area < 0.01 * longest * longest)
@@ -106,13 +108,13 @@ SheetVerdict::Result SheetVerdict::quick(const SheetRecord &sheet)
     if (sheet.imagePath.isEmpty()) {
         r.kind = Kind::NoImage;
         r.reason = sheet.imageName.isEmpty()
-            ? QStringLiteral("the map names no image")
-            : QStringLiteral("the image %1 is not beside the map file").arg(sheet.imageName);
+            ? QCoreApplication::translate("SheetVerdict", "the map names no image")
+            : QCoreApplication::translate("SheetVerdict", "the image %1 is not beside the map file").arg(sheet.imageName);
         return r;
     }
     if (sheet.positionedPoints < 4) {
         r.kind = Kind::Implausible;
-        r.reason = QStringLiteral("fewer than 4 calibration points with pixel positions");
+        r.reason = QCoreApplication::translate("SheetVerdict", "fewer than 4 calibration points with pixel positions");
         return r;
     }
     const QString why = implausibility(sheet.corners, sheet.imageSize);
@@ -132,7 +134,7 @@ SheetVerdict::Result SheetVerdict::judgeWithFrame(const SheetRecord &sheet, cons
     r.frame = frame;
     if (!frame.found) {
         r.kind = Kind::NoFrame;
-        r.reason = frame.reason.isEmpty() ? QStringLiteral("the frame was not found") : frame.reason;
+        r.reason = frame.reason.isEmpty() ? QCoreApplication::translate("SheetVerdict", "the frame was not found") : frame.reason;
         return r;
     }
     // An image whose header tells no size: the finder's decode does.
@@ -149,7 +151,7 @@ SheetVerdict::Result SheetVerdict::judgeWithFrame(const SheetRecord &sheet, cons
     const double limit = tolerance(size);
     if (r.maxCornerOffset > limit) {
         r.kind = Kind::OffFrame;
-        r.reason = QStringLiteral("a map corner lies %1 px from the frame (at most %2 px is taken)")
+        r.reason = QCoreApplication::translate("SheetVerdict", "a map corner lies %1 px from the frame (at most %2 px is taken)")
                        .arg(r.maxCornerOffset, 0, 'f', 1)
                        .arg(limit, 0, 'f', 1);
     }
@@ -165,13 +167,13 @@ SheetVerdict::Result SheetVerdict::judge(const SheetRecord &sheet, const Finder 
     const SheetIdentity identity = identityFor(imageName);
     if (!identity.ok()) {
         r.kind = Kind::NoFrame;
-        r.reason = QStringLiteral("the frame cannot be looked for: ") + identity.error;
+        r.reason = QCoreApplication::translate("SheetVerdict", "the frame cannot be looked for: ") + identity.error;
         return r;
     }
     FrameResult frame;
     if (finder)
         frame = finder(sheet.imagePath, identity);
     else
-        frame.reason = QStringLiteral("no frame finder");
+        frame.reason = QCoreApplication::translate("SheetVerdict", "no frame finder");
     return judgeWithFrame(sheet, frame);
 }

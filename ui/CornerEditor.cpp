@@ -153,7 +153,7 @@ bool CornerEditor::open(int index)
     m_view->setCorners(corners);
     m_view->setPoints(ok ? CornerEdit::pointPositions(*m_map) : std::vector<QPointF>());
     m_view->setSelectedHandle(-1);
-    m_title->setText(QStringLiteral("%1  —  %2 (%3 of %4)")
+    m_title->setText(tr("%1  —  %2 (%3 of %4)")
                          .arg(ok ? m_map->MapName : QFileInfo(path).fileName(), path)
                          .arg(index + 1)
                          .arg(m_paths.size()));
@@ -226,7 +226,7 @@ bool CornerEditor::save()
     try {
         m_map->WriteMap(path, true);
     } catch (const MapError &e) {
-        QMessageBox::critical(this, QStringLiteral("Error"), e.text());
+        QMessageBox::critical(this, tr("Error"), e.text());
         return false;
     }
     m_openedBytes = m_map->ToBytes();

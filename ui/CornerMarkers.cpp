@@ -2,15 +2,17 @@
 
 #include "tools/CornerMarkersRun.h"
 
+#include <QCoreApplication>
+
 namespace {
 FolderToolWindow::Texts texts()
 {
     FolderToolWindow::Texts t;
     t.placementName = QStringLiteral("CornerMarkers");
-    t.caption = QStringLiteral("OziExplorer map corner markers generator");
-    t.startButton = QStringLiteral("Set  markers");
-    t.startToolTip = QStringLiteral("Rewrite the four corner markers of every map file of the folder");
-    t.chooserTitle = QStringLiteral("Select directory with OziExplorer map-files");
+    t.caption = QCoreApplication::translate("CornerMarkers", "OziExplorer map corner markers generator");
+    t.startButton = QCoreApplication::translate("CornerMarkers", "Set  markers");
+    t.startToolTip = QCoreApplication::translate("CornerMarkers", "Rewrite the four corner markers of every map file of the folder");
+    t.chooserTitle = QCoreApplication::translate("CornerMarkers", "Select directory with OziExplorer map-files");
     t.pattern = QStringLiteral("*.map");
     return t;
 }

@@ -14,7 +14,8 @@ constexpr double kHandleRadius = 9;   // widget pixels a press may miss a handle
 constexpr int kPreviewSide = 2048;
 constexpr double kLoupeRadius = 70;
 constexpr double kLoupeZoom = 10;     // screen pixels per image pixel inside the loupe
-const char *const kCornerNames[] = {"NW", "NE", "SE", "SW"};
+const char *const kCornerNames[] = {QT_TRANSLATE_NOOP("CornerView", "NW"), QT_TRANSLATE_NOOP("CornerView", "NE"),
+                                    QT_TRANSLATE_NOOP("CornerView", "SE"), QT_TRANSLATE_NOOP("CornerView", "SW")};
 } // namespace
 
 CornerView::CornerView(QWidget *parent) : QWidget(parent)
@@ -168,7 +169,7 @@ void CornerView::paintEvent(QPaintEvent *)
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(sel ? QColor(255, 220, 0) : QColor(255, 255, 255, 180));
         p.drawRect(QRectF(c - QPointF(5, 5), QSizeF(10, 10)));
-        const QString name = QLatin1String(kCornerNames[i]);
+        const QString name = tr(kCornerNames[i]);
         const QRectF label(c + QPointF(8, -22), QSizeF(p.fontMetrics().horizontalAdvance(name) + 6, 16));
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 170));

@@ -8,6 +8,7 @@
 #include "ui/MapListCreator.h"
 #include "ui/PathRemover.h"
 #include "ui/SheetCheck.h"
+#include "ui/Translations.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -32,6 +33,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     QMenu *help = menuBar()->addMenu(tr("&Help"));
     m_about = help->addAction(tr("&About"), this, &MainWindow::openAbout);
+    Translations::addLanguageMenu(help, this);
 
     auto *text = new QLabel(tr("<p>Calibration files for scanned topographic map sheets.</p>"
                                "<p>Choose a tool from the <b>Utility</b> menu:</p>"

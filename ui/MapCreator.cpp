@@ -88,7 +88,7 @@ MapCreator::MapCreator(QWidget *parent)
                                 QStringLiteral("1:100K"), QStringLiteral("1:50K"), QStringLiteral("1:25K"),
                                 QStringLiteral("1:10K")});
     m_cmbName = editableCombo(m_optionsPanel, "cmbName", {QStringLiteral("RCC-LLL"), QStringLiteral("R-CC-LLL")});
-    m_cmbName->setToolTip(QStringLiteral("R - Row, C - Column, L - List number"));
+    m_cmbName->setToolTip(tr("R - Row, C - Column, L - List number"));
     m_cmbPoints = editableCombo(m_optionsPanel, "cmbPoints",
                                 {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("9")});
     m_txtMTop = named(new QLineEdit(m_optionsPanel), "txtMTop");
@@ -240,7 +240,7 @@ void MapCreator::setByImageName(const QString &fileName)
 void MapCreator::browseIn()
 {
     QString folder, first;
-    if (GetPath::choose(this, QStringLiteral("Select directory with map images"), kImagePattern,
+    if (GetPath::choose(this, tr("Select directory with map images"), kImagePattern,
                         m_txtPathIn->text(), folder, first)) {
         m_inFolder = QDir::toNativeSeparators(folder);
         Settings::setLastPath(m_inFolder);
@@ -253,7 +253,7 @@ void MapCreator::browseIn()
 void MapCreator::browseOut()
 {
     QString folder, first;
-    if (GetPath::choose(this, QStringLiteral("Select directory for saving OziExplorer map-files"),
+    if (GetPath::choose(this, tr("Select directory for saving OziExplorer map-files"),
                         QStringLiteral("*.*"), m_txtPathOut->text(), folder, first)) {
         m_outFolder = QDir::toNativeSeparators(folder);
     }

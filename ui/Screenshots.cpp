@@ -12,6 +12,7 @@
 #include "ui/CornerView.h"
 #include "ui/SheetCheck.h"
 #include "ui/SheetListModel.h"
+#include "ui/Translations.h"
 #include "tools/MapCreatorOptions.h"
 #include "tools/MapCreatorRun.h"
 #include "tools/RunObserver.h"
@@ -98,8 +99,10 @@ void waitForCheck(const SheetCheck &w)
 
 } // namespace
 
-int Screenshots::saveAll(const QString &folder)
+int Screenshots::saveAll(const QString &folder, const QString &language)
 {
+    if (!Translations::install(language))
+        return 1;
     QDir().mkpath(folder);
     int failed = 0;
 
@@ -137,7 +140,7 @@ int Screenshots::saveAll(const QString &folder)
         failed += save(&w, folder, QStringLiteral("path-remover.png"));
     }
     {
-        GetPath w(QStringLiteral("Select directory with map images"),
+        GetPath w(QCoreApplication::translate("MapCreator", "Select directory with map images"),
                   QStringLiteral("*.jpg;*.bmp;*.png;*.gif;*.TIF;*.KAP;*.CAP;*.OZF;*.ECW;*.SID"),
                   samples, &main);
         failed += save(&w, folder, QStringLiteral("get-path.png"));
