@@ -4,6 +4,7 @@
 #include "imageinfo/CImageInfo.h"
 #include "imageinfo/TiffHeader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 
@@ -103,11 +104,11 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
         try {
             bgr = cv::imread(QFile::encodeName(path).toStdString(), reducedFlag(r.sourceSize, wanted));
         } catch (const cv::Exception &e) {
-            r.error = QStringLiteral("cannot decode the image: %1").arg(QString::fromStdString(e.msg).trimmed());
+            r.error = QCoreApplication::translate("FrameImage", "cannot decode the image: %1").arg(QString::fromStdString(e.msg).trimmed());
             return r;
         }
         if (bgr.empty()) {
-            r.error = QStringLiteral("cannot decode the image");
+            r.error = QCoreApplication::translate("FrameImage", "cannot decode the image");
             return r;
         }
         if (!r.sourceSize.isValid())
@@ -123,6 +124,6 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
     if (maxSide > 0 && (r.image.width() > maxSide || r.image.height() > maxSide)) // a reader that does not scale
         r.image = r.image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (r.image.isNull() && r.error.isEmpty())
-        r.error = QStringLiteral("cannot decode the image");
+        r.error = QCoreApplication::translate("FrameImage", "cannot decode the image");
     return r;
 }
