@@ -343,10 +343,13 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
                 width = frame.imageSize.width();
                 height = frame.imageSize.height();
             }
-            if (!frame.found)
+            if (!frame.found) {
+                observer.fileResult(fileName, RunObserver::FileOutcome::FromMargins,
+                                    QStringLiteral("the sheet frame was not found (") + frame.reason + QLatin1Char(')'));
                 observer.message(shownName + QStringLiteral(" The sheet frame was not found (") + frame.reason
                                      + QStringLiteral("): the map is made from the margins"),
                                  QStringLiteral("Warning"), Icon::Warning);
+            }
         }
 
         try {
