@@ -108,7 +108,8 @@ ResultsList::ResultsList(QWidget *parent)
     m_view->setUniformItemSizes(true);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_view->setTextElideMode(Qt::ElideMiddle);
+    m_view->setTextElideMode(Qt::ElideMiddle); // the whole row is in its tool tip and in the saved list
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_view->setToolTip(tr("The files of the run that were not simply done, and the counts at its end"));
     // Three rows at least, so that the window does not grow much by the list.
     m_view->setMinimumHeight(m_view->fontMetrics().height() * 3 + 2 * m_view->frameWidth() + 6);
@@ -139,6 +140,14 @@ ResultsList::ResultsList(QWidget *parent)
 }
 
 ResultsList::~ResultsList() = default;
+
+QSize ResultsList::sizeHint() const
+{
+    constexpr int kRows = 5;
+    const int row = qMax(m_view->fontMetrics().height(), style()->pixelMetric(QStyle::PM_SmallIconSize)) + 4;
+    const int height = m_save->sizeHint().height() + layout()->spacing() + kRows * row + 2 * m_view->frameWidth();
+    return QSize(QWidget::sizeHint().width(), height);
+}
 
 void ResultsList::clear()
 {

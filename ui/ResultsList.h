@@ -46,6 +46,9 @@ public:
     // follows; `stopped` adds "stopped after N of M" with M = `total`.
     void finish(bool stopped, int total);
 
+    // Room for a few rows: the list does not make its window much taller.
+    QSize sizeHint() const override;
+
     Counts counts() const { return m_counts; }
     // Every row as it is shown and saved, those still waiting included.
     QStringList lines() const;
