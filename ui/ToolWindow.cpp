@@ -98,8 +98,13 @@ ToolWindow::ToolWindow(const QString &placementName, QWidget *parent)
         if (m_observer)
             m_observer->requestStop();
     });
+}
 
-    m_results = new ResultsList(this);
+ResultsList *ToolWindow::resultsList()
+{
+    if (!m_results)
+        m_results = new ResultsList(this);
+    return m_results;
 }
 
 ToolWindow::~ToolWindow()
@@ -144,7 +149,13 @@ bool ToolWindow::startRun(const RunFunction &run)
     connect(observer, &GuiRunObserver::statusChanged, this, [this](const QString &text) { showStatus(text); });
     connect(observer, &GuiRunObserver::progressChanged, this,
             [this](int index, int total, const QString &) { onProgress(index, total); });
-    connect(observer, &GuiRunObserver::fileResulted, m_results, &ResultsList::addResult);
+    connect(observer, &GuiRunObserver::fileResulted, this,
+            [this](const QString &, RunObserver::FileOutcome outcome, const QString &) {
+                if (outcome != RunObserver::FileOutcome::Warning && outcome != RunObserver::FileOutcome::FromMargins)
+                    ++m_done;
+            });
+    if (m_results)
+        connect(observer, &GuiRunObserver::fileResulted, m_results, &ResultsList::addResult);
 
     auto result = std::make_shared<RunResult>();
     QThread *thread = QThread::create([run, observer, result] { *result = run(*observer); });
@@ -157,7 +168,9 @@ bool ToolWindow::startRun(const RunFunction &run)
     m_observer = observer;
     m_result = result;
     m_total = 0;
-    m_results->clear();
+    m_done = 0;
+    if (m_results)
+        m_results->clear();
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
     m_progress->setVisible(true);
@@ -202,7 +215,8 @@ void ToolWindow::onFinished(QThread *thread)
     m_observer = nullptr;
     const RunResult result = m_result ? *m_result : RunResult();
     m_result.reset();
-    m_results->finish(result.cancelled, m_total);
+    if (m_results)
+        m_results->finish(result.cancelled, m_total);
     m_stop->setEnabled(false);
     m_progress->setVisible(false);
     m_progressText->setVisible(false);
@@ -238,7 +252,7 @@ void ToolWindow::abandonRun(bool enableControls)
 
 bool ToolWindow::askStop(bool &alive)
 {
-    const int done = m_results->counts().done();
+    const int done = m_done;
     QPointer<ToolWindow> self(this);
     QPointer<QMessageBox> box = new QMessageBox(QMessageBox::Question, applicationCaption(),
                                                 stopQuestion(done, qMax(m_total, done)),

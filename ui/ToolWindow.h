@@ -37,7 +37,8 @@ public:
 
     bool isRunning() const;
     QString placementName() const { return m_placementName; }
-    ResultsList *resultsList() const { return m_results; }
+    // The results list, made on the first call: a window that runs places it in its layout.
+    ResultsList *resultsList();
 
     // The caption of a message box that has none of its own.
     static QString applicationCaption();
@@ -93,5 +94,6 @@ private:
     std::shared_ptr<RunResult> m_result;        // written by the worker when its run returns
     QPointer<QWidget> m_focusBeforeRun;
     int m_total = 0;                            // the run's progress total
+    int m_done = 0;                             // files of the run with their outcome
     bool m_placementSaved = false;
 };

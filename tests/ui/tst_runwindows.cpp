@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -158,6 +159,9 @@ struct GatedRun
 
 } // namespace
 
+// Set in the copy of this test program that ends with a blocked worker.
+constexpr char kExitChild[] = "QUILLMARK_TEST_EXIT_CHILD";
+
 class TestRunWindows : public QObject
 {
     Q_OBJECT
@@ -210,8 +214,9 @@ private slots:
 
     void cleanup()
     {
-        // No worker outlives its test.
-        QTRY_COMPARE_WITH_TIMEOUT(ToolWindow::liveWorkers(), 0, 30000);
+        // No worker outlives its test (but the one left blocked on purpose).
+        if (!qEnvironmentVariableIsSet(kExitChild))
+            QTRY_COMPARE_WITH_TIMEOUT(ToolWindow::liveWorkers(), 0, 30000);
     }
 
     // The map creator's rows: skipped, warned, failed and made from the margins,
@@ -642,6 +647,39 @@ private slots:
         QTRY_VERIFY(gated.ended->load());
         QTRY_COMPARE(ToolWindow::liveWorkers(), 0);
         QCOMPARE(answerer.boxes.size(), how == QLatin1String("close") ? 0 : 1);
+    }
+
+    // The program ends while a closed window's worker is still blocked: the
+    // end waits a short while, then leaves the worker to the end of the
+    // process, which ends normally. Run in a copy of this program.
+    void exitWithBlockedWorker()
+    {
+        if (qEnvironmentVariableIsSet(kExitChild)) {
+            GatedRun gated;
+            gated.blocked = true;
+            QPointer<FolderToolWindow> w = gated.window();
+            w->show();
+            child<QPushButton>(w, "Command1")->click();
+            gated.gate->release(1);
+            QTRY_COMPARE(gated.waitingAt->load(), 2);
+            w->close();
+            QTRY_VERIFY(w.isNull());
+            QCOMPARE(ToolWindow::liveWorkers(), 1);
+            return; // the worker stays blocked for good
+        }
+        QProcess copy;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(kExitChild), QStringLiteral("1"));
+        // The worker's thread and observer are left undeleted on purpose.
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        copy.setProcessEnvironment(env);
+        copy.setProcessChannelMode(QProcess::MergedChannels);
+        copy.start(QCoreApplication::applicationFilePath(), {QStringLiteral("exitWithBlockedWorker")});
+        QVERIFY(copy.waitForFinished(60000));
+        const QByteArray output = copy.readAll();
+        QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(copy.exitCode() == 0, output.constData());
+        QVERIFY2(output.contains("PASS   : TestRunWindows::exitWithBlockedWorker()"), output.constData());
     }
 };
 
