@@ -79,7 +79,8 @@ void ConsoleObserver::message(const QString &text, const QString &caption, Icon)
 
 void ConsoleObserver::fileResult(const QString &fileName, FileOutcome outcome, const QString &text)
 {
-    if (outcome != FileOutcome::Warning && outcome != FileOutcome::FromMargins)
+    // A map made from the margins has its own warning message already.
+    if (outcome != FileOutcome::Warning)
         return;
     clearProgress();
     put(stderr, QStringLiteral("Warning: ") + printable(fileName) + QLatin1String(": ") + printable(text)

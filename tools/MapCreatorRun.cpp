@@ -352,10 +352,14 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
                 width = frame.imageSize.width();
                 height = frame.imageSize.height();
             }
-            if (!frame.found)
+            if (!frame.found) {
+                observer.fileResult(fileName, RunObserver::FileOutcome::FromMargins,
+                                    QCoreApplication::translate("MapCreatorRun", "the sheet frame was not found (")
+                                        + frame.reason + QLatin1Char(')'));
                 observer.message(shownName + QCoreApplication::translate("MapCreatorRun", " The sheet frame was not found (") + frame.reason
                                      + QCoreApplication::translate("MapCreatorRun", "): the map is made from the margins"),
                                  QCoreApplication::translate("MapCreatorRun", "Warning"), Icon::Warning);
+            }
         }
 
         try {

@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 #include "ui/GetPath.h"
+#include "ui/ResultsList.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -45,6 +46,7 @@ FolderToolWindow::FolderToolWindow(const Texts &texts, const FolderRun &run, QWi
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(progressBar(), 1);
+    buttons->addWidget(progressText());
     buttons->addStretch(0); // keeps the buttons on the right while the bar is hidden
     buttons->addWidget(m_start);
     buttons->addWidget(stopButton());
@@ -53,7 +55,7 @@ FolderToolWindow::FolderToolWindow(const Texts &texts, const FolderRun &run, QWi
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_frame);
     layout->addWidget(m_lblSay);
-    layout->addStretch(1);
+    layout->addWidget(resultsList(), 1);
     layout->addLayout(buttons);
 
     connect(m_txtPathOut, &QLineEdit::textChanged, this, [this](const QString &text) {

@@ -5,6 +5,7 @@
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorRun.h"
 #include "ui/GetPath.h"
+#include "ui/ResultsList.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -143,6 +144,7 @@ MapCreator::MapCreator(QWidget *parent)
     m_cancel->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(progressBar(), 1);
+    buttons->addWidget(progressText());
     buttons->addStretch(0); // keeps the buttons on the right while the bar is hidden
     buttons->addWidget(m_generate);
     buttons->addWidget(stopButton());
@@ -155,7 +157,7 @@ MapCreator::MapCreator(QWidget *parent)
     layout->addWidget(m_optionsPanel);
     layout->addWidget(m_frameGrid);
     layout->addWidget(frame3);
-    layout->addStretch(1);
+    layout->addWidget(resultsList(), 1);
     layout->addLayout(buttons);
 
     // Path change: the input folder is copied into the output folder.

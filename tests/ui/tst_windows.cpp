@@ -1,6 +1,7 @@
 // The desktop program's windows, driven offscreen: the menu, the defaults of a
 // first start, the guessing from the first image, a map creator run with its
 // message boxes, window placement, and closing a window during a run.
+#include "common/BoxAnswerer.h"
 #include "common/RecordingObserver.h"
 #include "settings/Settings.h"
 #include "tools/MapCreatorRun.h"
@@ -39,58 +40,6 @@
 #include <functional>
 
 namespace {
-
-struct Box
-{
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon;
-};
-
-// Answers every message box that comes up, from a timer, as a user would:
-// OK unless `answers` says otherwise for the next box with a Cancel button.
-class BoxAnswerer : public QObject
-{
-public:
-    QList<Box> boxes;
-    QList<QMessageBox::StandardButton> answers; // for boxes that offer Cancel
-    std::function<bool(QMessageBox *)> onBox;   // true: the test dealt with the box itself
-
-    BoxAnswerer()
-    {
-        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
-        m_timer.start(10);
-    }
-
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Box &b : boxes)
-            out.append(b.text);
-        return out;
-    }
-
-private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || box == m_last)
-            return;
-        m_last = box;
-        boxes.append({box->windowTitle(), box->text(), box->icon()});
-        if (onBox && onBox(box))
-            return;
-        QMessageBox::StandardButton answer = QMessageBox::Ok;
-        if (box->button(QMessageBox::Cancel) && !answers.isEmpty())
-            answer = answers.takeFirst();
-        QAbstractButton *button = box->button(answer);
-        QVERIFY(button);
-        button->click();
-    }
-
-    QTimer m_timer;
-    QPointer<QMessageBox> m_last;
-};
 
 void makeImage(const QString &path, int width, int height)
 {
