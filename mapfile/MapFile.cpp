@@ -978,17 +978,34 @@ QByteArray MapFile::ToBytes() const
     out.reserve(total);
 
     const qsizetype last = qsizetype(m_index.size()) - 1;
+    // Unchanged lines that follow each other in m_bytes (with their line
+    // ends) are copied in one go.
+    qsizetype runBegin = 0, runEnd = 0;
+    const auto flush = [&] {
+        out.append(m_bytes.constData() + runBegin, runEnd - runBegin);
+        runBegin = runEnd = 0;
+    };
     for (qsizetype i = 0; i <= last; ++i) {
         const quint32 entry = m_index[size_t(i)];
         if (!(entry & kChanged)) {
             qsizetype begin = 0, end = 0;
             QByteArrayView eol;
             rawSpan(int(i), begin, end, eol);
-            out.append(m_bytes.constData() + begin, end - begin);
-            // A last line without a line end gets one when it is no longer last.
-            out.append(eol.isEmpty() && i != last ? QByteArrayView(m_eol) : eol);
+            if (eol.isEmpty() && i != last) {
+                // A last line without a line end gets one when it is no longer last.
+                flush();
+                out.append(m_bytes.constData() + begin, end - begin);
+                out.append(m_eol);
+                continue;
+            }
+            if (begin != runEnd || runBegin == runEnd) {
+                flush();
+                runBegin = begin;
+            }
+            runEnd = end + eol.size();
             continue;
         }
+        flush();
         const MapLine &line = m_changed[entry & ~kChanged];
         if (line.rawValid) {
             out.append(line.raw);
@@ -1011,6 +1028,7 @@ QByteArray MapFile::ToBytes() const
             throw MapError(QStringLiteral("Line %1 of the map file holds a line break and cannot be written").arg(i));
         out.append(m_eol);
     }
+    flush();
     return out;
 }
 
