@@ -1,6 +1,6 @@
 #include "cli/CheckCommand.h"
 
-#include "frame/FrameFinder.h"
+#include "cli/FrameModule.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFileNames.h"
 #include "tools/SheetRecord.h"
@@ -82,7 +82,7 @@ int CheckCommand::run(const QStringList &args)
     int needLook = 0;
     for (const QString &name : names) {
         const SheetRecord sheet = SheetRecord::read(FolderListing::join(folder, name));
-        const SheetVerdict::Result verdict = SheetVerdict::judge(sheet, &FrameFinder::find);
+        const SheetVerdict::Result verdict = SheetVerdict::judge(sheet, &FrameModule::find);
         if (SheetVerdict::needsLook(verdict.kind))
             ++needLook;
         if (json) {

@@ -1,7 +1,7 @@
 #include "cli/CreateCommand.h"
 
 #include "cli/ConsoleObserver.h"
-#include "frame/FrameFinder.h"
+#include "cli/FrameModule.h"
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorOptions.h"
 #include "tools/MapCreatorRun.h"
@@ -127,8 +127,14 @@ int CreateCommand::run(const QStringList &args)
     options.marginBottom = margins.at(1).trimmed();
     options.marginSide = margins.at(2).trimmed();
     options.skipExisting = parser.isSet(skipOpt);
-    if (parser.isSet(frameOpt))
-        options.findFrame = FrameFinder::cornerSource();
+    if (parser.isSet(frameOpt)) {
+        QString error;
+        if (!FrameModule::load(error)) {
+            std::fprintf(stderr, "quillmark-cli create: %s\n", qPrintable(error));
+            return 2;
+        }
+        options.findFrame = FrameModule::cornerSource();
+    }
 
     // What the window would guess from the folder's first image (no settings);
     // with scale and mask given there is nothing left to guess from it.

@@ -1,6 +1,6 @@
 #include "cli/FrameCommand.h"
 
-#include "frame/FrameFinder.h"
+#include "cli/FrameModule.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 
@@ -111,7 +111,7 @@ int FrameCommand::run(const QStringList &args)
         if (!id.ok())
             result.reason = id.error.trimmed();
         else
-            result = FrameFinder::find(image, id);
+            result = FrameModule::find(image, id);
         allFound = allFound && result.found;
         const QString line = json ? jsonLine(image, result) : textLine(image, id.baseName, result);
         std::fprintf(stdout, "%s\n", line.toUtf8().constData());

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QRandomGenerator>
+#include <QStringBuilder>
 
 #include <algorithm>
 #include <cerrno>
@@ -583,6 +584,41 @@ QString MapFile::lineTitle(int i) const
     return MapTextEncoding::decode(data, static_cast<const char *>(comma) - data, Encoding);
 }
 
+bool MapFile::lineTitleIs(int i, QLatin1StringView key, bool folded) const
+{
+    checkIndex(i);
+    const auto slow = [&] {
+        const QString title = lineTitle(i);
+        return folded ? title.compare(key, Qt::CaseInsensitive) == 0 : upperMatches(title, key, false);
+    };
+    const quint32 entry = m_index[size_t(i)];
+    if ((entry & kChanged) || i < 7)
+        return slow();
+    qsizetype begin = 0, end = 0;
+    QByteArrayView eol;
+    rawSpan(i, begin, end, eol);
+    const char *data = m_bytes.constData() + begin;
+    const void *comma = std::memchr(data, ',', size_t(end - begin));
+    const qsizetype size = comma ? static_cast<const char *>(comma) - data : 0;
+    for (qsizetype k = 0; k < size; ++k) {
+        if (uchar(data[k]) >= 0x80)
+            return slow();
+    }
+    if (size != key.size())
+        return false;
+    for (qsizetype k = 0; k < size; ++k) {
+        char c = data[k];
+        char d = key.at(k).toLatin1();
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        if (d >= 'a' && d <= 'z')
+            d = char(d - 'a' + 'A');
+        if (c != d)
+            return false;
+    }
+    return true;
+}
+
 MapLine MapFile::line(int i) const
 {
     checkIndex(i);
@@ -770,18 +806,19 @@ void MapFile::SetCorner()
     for (int k = 1; k <= 4; ++k) {
         const int xy = m_cornerXY[k].LineNo;
         const int ll = m_cornerLL[k].LineNo;
-        if (xy <= 0 || xy >= lineCount() || !upperIs(lineTitle(xy), "MMPXY"))
+        if (xy <= 0 || xy >= lineCount() || !lineTitleIs(xy, QLatin1StringView("MMPXY")))
             throw MapError(QCoreApplication::translate("MapFile", "The map has no corner marker line MMPXY %1").arg(k));
-        if (ll <= 0 || ll >= lineCount() || !upperIs(lineTitle(ll), "MMPLL"))
+        if (ll <= 0 || ll >= lineCount() || !lineTitleIs(ll, QLatin1StringView("MMPLL")))
             throw MapError(QCoreApplication::translate("MapFile", "The map has no corner marker line MMPLL %1").arg(k));
     }
     SortPoints();
     for (int k = 1; k <= 4; ++k) {
         const MapPoint p = m_points[k];
+        const QChar n(char16_t(u'0' + k));
         SetLine(m_cornerXY[k].LineNo, QStringLiteral("MMPXY"),
-                QString::number(k) + u',' + QString::number(p.X) + u',' + QString::number(p.Y), -1, true);
+                n % QLatin1Char(',') % QString::number(p.X) % QLatin1Char(',') % QString::number(p.Y), -1, true);
         SetLine(m_cornerLL[k].LineNo, QStringLiteral("MMPLL"),
-                QString::number(k) + u',' + FormatDD(p.Lon) + QStringLiteral(" , ") + FormatDD(p.Lat), -1, true);
+                n % QLatin1Char(',') % FormatDD(p.Lon) % QLatin1StringView(" , ") % FormatDD(p.Lat), -1, true);
     }
 }
 
@@ -942,17 +979,34 @@ QByteArray MapFile::ToBytes() const
     out.reserve(total);
 
     const qsizetype last = qsizetype(m_index.size()) - 1;
+    // Unchanged lines that follow each other in m_bytes (with their line
+    // ends) are copied in one go.
+    qsizetype runBegin = 0, runEnd = 0;
+    const auto flush = [&] {
+        out.append(m_bytes.constData() + runBegin, runEnd - runBegin);
+        runBegin = runEnd = 0;
+    };
     for (qsizetype i = 0; i <= last; ++i) {
         const quint32 entry = m_index[size_t(i)];
         if (!(entry & kChanged)) {
             qsizetype begin = 0, end = 0;
             QByteArrayView eol;
             rawSpan(int(i), begin, end, eol);
-            out.append(m_bytes.constData() + begin, end - begin);
-            // A last line without a line end gets one when it is no longer last.
-            out.append(eol.isEmpty() && i != last ? QByteArrayView(m_eol) : eol);
+            if (eol.isEmpty() && i != last) {
+                // A last line without a line end gets one when it is no longer last.
+                flush();
+                out.append(m_bytes.constData() + begin, end - begin);
+                out.append(m_eol);
+                continue;
+            }
+            if (begin != runEnd || runBegin == runEnd) {
+                flush();
+                runBegin = begin;
+            }
+            runEnd = end + eol.size();
             continue;
         }
+        flush();
         const MapLine &line = m_changed[entry & ~kChanged];
         if (line.rawValid) {
             out.append(line.raw);
@@ -975,6 +1029,7 @@ QByteArray MapFile::ToBytes() const
             throw MapError(QCoreApplication::translate("MapFile", "Line %1 of the map file holds a line break and cannot be written").arg(i));
         out.append(m_eol);
     }
+    flush();
     return out;
 }
 
@@ -1309,6 +1364,80 @@ QString MapFile::FormatDD(double value) const
 
 void MapFile::CreateNew(const QString &ImgFile)
 {
+    // Most of a new map is the same in every file: it is built once, line by
+    // line through the parser, and each new map starts from a copy of it with
+    // the fields those lines gave. The lines that differ from sheet to sheet
+    // are then put in through the parser in the order buildNew adds them (the
+    // title line first: the projection setup line depends on the row and
+    // column it gives).
+    struct Template
+    {
+        MapFile map;
+        Template()
+        {
+            map.iScale = 100;
+            map.iRow = 14;
+            map.iCol = 37;
+            map.iList = 1;
+            map.iX = 4000;
+            map.iY = 3000;
+            map.buildNew(QStringLiteral("N-37-001.jpg"));
+        }
+    };
+    static const Template made;
+    const MapFile &t = made.map;
+
+    ResetPoints();
+    m_eol = t.m_eol;
+    m_bytes.reserve(4096); // a new map with its points and grid
+    m_bytes.append(t.m_bytes);
+    m_index.reserve(72);
+    m_index = t.m_index;
+    m_changed = t.m_changed;
+    m_points = t.m_points;
+    m_pointCount = t.m_pointCount;
+    m_firstPointLine = t.m_firstPointLine;
+    MMPNUM = t.MMPNUM;
+    m_cornerXY[1] = t.m_cornerXY[1];
+    for (int k = 1; k <= 4; ++k)
+        m_cornerLL[k] = t.m_cornerLL[k];
+
+    const QString empty;
+    putNewLine(1, empty, getMapName());
+    putNewLine(2, empty, ImgFile);
+    putNewLine(39, QStringLiteral("Projection Setup"),
+               QStringLiteral("0.000000000,") + getCMeridian() + QStringLiteral(" , 1.000000000, ")
+                   + Numeric::zeroPad(getZone(), 2) + QStringLiteral("500000.00, 0.00,,,,,"));
+    const QString w = QString::number(iX);
+    const QString h = QString::number(iY);
+    putNewLine(46, QStringLiteral("MMPXY"), QStringLiteral("2,") + w + QStringLiteral(",0"));
+    putNewLine(47, QStringLiteral("MMPXY"), QStringLiteral("3,0,") + h);
+    putNewLine(48, QStringLiteral("MMPXY"), QStringLiteral("4,") + w + u',' + h);
+    putNewLine(53, QStringLiteral("MM1B"), DD2Str(getScaleMP()));
+    putNewLine(55, QStringLiteral("IWH"), QStringLiteral("Map Image Width/Height,") + w + u',' + h);
+}
+
+void MapFile::putNewLine(int num, const QString &Title, const QString &body)
+{
+    // What AddLine(Title, body, -1) does, for a line that is already counted.
+    QString title = Title;
+    QString text = body;
+    ParseLine(title, text, num);
+    const qint64 offset = appendRawLine(title, text, num);
+    if (offset >= 0) {
+        m_index[size_t(num)] = quint32(offset);
+        return;
+    }
+    MapLine line;
+    line.Title = std::move(title);
+    line.Body = std::move(text);
+    line.eol = m_eol;
+    m_index[size_t(num)] = kChanged | quint32(m_changed.size());
+    m_changed.push_back(std::move(line));
+}
+
+void MapFile::buildNew(const QString &ImgFile)
+{
     ResetPoints();
     m_eol = QByteArrayLiteral("\r\n");
     m_bytes.reserve(4096); // a new map with its points and grid
@@ -1357,7 +1486,8 @@ int MapFile::SetPoint(int k, bool fCanCreateNew)
         throw MapError(QCoreApplication::translate("MapFile", "The map has no point lines: Point%1 cannot be written").arg(Numeric::zeroPad(k, 2)));
     const int target = m_firstPointLine + k - 1;
     const QString title = pointTitle(k);
-    if (target >= lineCount() || lineTitle(target).toUpper() != title.toUpper())
+    const char key[] = {'P', 'O', 'I', 'N', 'T', '0', char('0' + k)};
+    if (target >= lineCount() || !lineTitleIs(target, QLatin1StringView(key, sizeof key)))
         throw MapError(QCoreApplication::translate("MapFile", "The map has no line %1 where it is expected (line %2)").arg(title).arg(target));
 
     double X = 0, Y = 0, Lat = 0, Lon = 0;
@@ -1376,8 +1506,10 @@ int MapFile::SetPoint(int k, bool fCanCreateNew)
     } else {
         return k;
     }
-    const QString body = QStringLiteral("xy,") + wholeNumber(X) + u',' + wholeNumber(Y) + QStringLiteral(",in, deg,")
-        + Lat2Str(Lat) + u',' + Lon2Str(Lon) + QStringLiteral(", grid,,,,N");
+    // One allocation for the whole line (QStringBuilder).
+    const QString body = QStringLiteral("xy,") % wholeNumber(X) % QLatin1Char(',') % wholeNumber(Y)
+        % QLatin1StringView(",in, deg,") % Lat2Str(Lat) % QLatin1Char(',') % Lon2Str(Lon)
+        % QLatin1StringView(", grid,,,,N");
     SetLine(target, title, body, tag, true);
     return k + 1;
 }

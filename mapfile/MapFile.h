@@ -126,6 +126,11 @@ public:
     MapLine line(int i) const;
     QString lineTitle(int i) const;      // line(i).Title, without decoding the rest
     QString lineText(int i) const;       // the line as it is written, without line end
+    // Whether line i's Title is the ASCII text `key` regardless of case: as
+    // upper-cased texts compare (`key` upper-case), or with `folded` as
+    // QString::compare(..., Qt::CaseInsensitive) compares. An ASCII title is
+    // compared in its bytes, without decoding the line.
+    bool lineTitleIs(int i, QLatin1StringView key, bool folded = false) const;
     int pointCount() const { return m_pointCount; }
     const MapPoint &point(int k) const;   // k = 1..9
     const CornerXY &cornerXY(int n) const; // n = 1..4
@@ -141,6 +146,10 @@ public:
 
 private:
     void ParseLine(QString &Title, QString &body, int idx);
+    // CreateNew line by line, every line through AddLine.
+    void buildNew(const QString &ImgFile);
+    // Puts a line of a new map at index `num` as AddLine would have added it there.
+    void putNewLine(int num, const QString &Title, const QString &body);
     void ResetPoints();
     QString FormatDD(double value) const;
     void SwapPoints(int a, int b);

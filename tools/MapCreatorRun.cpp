@@ -131,16 +131,17 @@ QString unusableMapReason(const MapFile &map)
 // Appends a grid section (its heading line and its grid line). A map file that
 // already has that grid line gets it replaced, so that calibrating the same
 // file again does not pile up one more grid section per run.
-void putGrid(MapFile &map, const QString &heading, const QString &title, const QString &body)
+// A new map (from the template) has no grid line to look for.
+void putGrid(MapFile &map, bool fresh, const QString &heading, QLatin1StringView title, const QString &body)
 {
-    for (int i = map.lineCount() - 1; i >= 0; --i) {
-        if (map.lineTitle(i).compare(title, Qt::CaseInsensitive) == 0) {
-            map.SetLine(i, title, body, -1, true);
+    for (int i = fresh ? -1 : map.lineCount() - 1; i >= 0; --i) {
+        if (map.lineTitleIs(i, title, true)) {
+            map.SetLine(i, QString(title), body, -1, true);
             return;
         }
     }
     map.AddLine(heading, QString(), -1);
-    map.AddLine(title, body, -1);
+    map.AddLine(QString(title), body, -1);
 }
 
 // One flush of everything written to the output folder's file system.
@@ -408,11 +409,11 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             map.SetCorner();
 
             if (options.gridMode == 2) {
-                putGrid(map, QStringLiteral("LL Grid Setup"), QStringLiteral("LLGRID"),
+                putGrid(map, !exists, QStringLiteral("LL Grid Setup"), QLatin1StringView("LLGRID"),
                         QStringLiteral("Yes,") + minor + QStringLiteral(",No,255,16711680,0,") + major
                             + QStringLiteral(",0,16777215,7,1,Yes,x"));
             } else if (options.gridMode == 1) {
-                putGrid(map, QStringLiteral("Other Grid Setup"), QStringLiteral("GRGRID"),
+                putGrid(map, !exists, QStringLiteral("Other Grid Setup"), QLatin1StringView("GRGRID"),
                         QStringLiteral("Yes,") + km + QStringLiteral(" Km,No,16711680,255,") + km
                             + QStringLiteral(" Km,0,16777215,8,0,Yes,Yes,No,x"));
             }
