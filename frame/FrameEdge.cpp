@@ -161,7 +161,26 @@ bool FrameEdge::minuteLike(double rho, double t, std::vector<char> *pattern) con
         return false;
     // The bars are of like length: no long dark stretch.
     const int longest = lengths.empty() ? 0 : *std::max_element(lengths.begin(), lengths.end());
-    return longest <= 3 * (to - from) / std::max(3, runs);
+    if (longest > 3 * (to - from) / std::max(3, runs))
+        return false;
+    // And most of the dark lies in runs of about the same length: a line
+    // blurred and shaded by stains or folds breaks into pieces of any length,
+    // the 10-second dots into short specks that hold little of the dark.
+    std::vector<int> sortedRuns = lengths;
+    std::sort(sortedRuns.begin(), sortedRuns.end());
+    long darkInRuns = 0;
+    for (int l : sortedRuns) darkInRuns += l;
+    long seen = 0;
+    int typical = sortedRuns.back();
+    for (int l : sortedRuns) {
+        seen += l;
+        if (2 * seen >= darkInRuns) { typical = l; break; }
+    }
+    long alike = 0;
+    int alikeRuns = 0;
+    for (int l : sortedRuns)
+        if (l >= 0.6 * typical && l <= 1.5 * typical + 1) { alike += l; ++alikeRuns; }
+    return alike >= 0.75 * darkInRuns && alikeRuns >= std::max(2.0, 0.3 * std::min(expected, 40.0));
 }
 
 bool FrameEdge::search()

@@ -6,6 +6,9 @@
 
 namespace {
 
+// Cuts on each side of a cut that are averaged into it.
+constexpr int kSpread = 3;
+
 struct Centre { double along; double across; double offset; };
 
 bool leastSquares(const std::vector<Centre> &pts, double *a, double *b)
@@ -58,12 +61,25 @@ bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, dou
         if (lo < 0 || hi >= m_acrossSize)
             continue;
         ++cuts;
-        g.resize(static_cast<size_t>(hi - lo + 1));
-        for (int q = lo; q <= hi; ++q)
-            g[q - lo] = value(s, q);
+        // Each cut is the mean of a few neighbouring cuts along the line:
+        // noise and the strokes of labels and map detail across the line
+        // fade, the line (faint when blurred) does not.
+        g.assign(static_cast<size_t>(hi - lo + 1), 0);
+        int taken = 0;
+        for (int j = -kSpread; j <= kSpread; ++j) {
+            const int along = s + j;
+            const int shift = static_cast<int>(std::lround(b * j));
+            if (along < 0 || along >= m_alongSize || lo + shift < 0 || hi + shift >= m_acrossSize)
+                continue;
+            ++taken;
+            for (int q = lo; q <= hi; ++q)
+                g[q - lo] += value(along, q + shift);
+        }
+        for (int &v : g)
+            v = (v + taken / 2) / taken;
         const int bg = *std::max_element(g.begin(), g.end());
         const int lowest = *std::min_element(g.begin(), g.end());
-        if (bg - lowest < 24)
+        if (bg - lowest < 20)
             continue;
         const int count = static_cast<int>(g.size());
         int i = 1;
@@ -74,20 +90,24 @@ bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, dou
                 continue;
             }
             const int depth = bg - g[i];
-            if (depth < std::max(24, (bg - lowest) * 35 / 100)) {
+            if (depth < std::max(20, (bg - lowest) / 4)) {
                 ++i;
                 continue;
             }
             const double threshold = bg - 0.25 * depth;
+            // The dip's own slopes: down to the threshold, or up to where a
+            // neighbouring stroke (a label, blurred into the line) begins.
             int l = i, r = i;
-            while (l - 1 >= 0 && g[l - 1] < threshold) --l;
-            while (r + 1 < count && g[r + 1] < threshold) ++r;
+            while (l - 1 >= 0 && g[l - 1] < threshold && g[l - 1] >= g[l]) --l;
+            while (r + 1 < count && g[r + 1] < threshold && g[r + 1] >= g[r]) ++r;
             if (l == 0 || r == count - 1) { // cut off by the window: not centred
                 i = r + 1;
                 continue;
             }
+            // Centred on the minimum: as far out on both sides.
+            const int half = std::min(i - l, r - i);
             double w = 0, m = 0;
-            for (int q = l; q <= r; ++q) {
+            for (int q = i - half; q <= i + half; ++q) {
                 const double wq = threshold - g[q];
                 w += wq;
                 m += wq * q;

@@ -79,10 +79,8 @@ void TestFrameFinder::corners()
     const SheetIdentity id = SheetIdentity::check(scan.sheetName + ".png", scan.scale, QStringLiteral("R-CC-LLL"));
     QVERIFY(id.ok());
     const FrameResult r = FrameFinder::find(path, id);
-    // Known misses: the finder says "not found" (never a wrong frame) on
-    // these two; they count against the 95 % goal until it sees them.
-    QEXPECT_FAIL("blur", "heavy blur at 150 dpi: the frame lines near the NE corner are too faint", Abort);
-    QEXPECT_FAIL("everything", "blur, stains and folds together: the south inner frame line is not told apart", Abort);
+    if (!r.found)
+        qInfo("%s: not found: %s", QTest::currentDataTag(), qPrintable(r.reason));
     QVERIFY2(r.found, qPrintable(r.reason));
     double worst = 0;
     for (int k = 0; k < 4; ++k)

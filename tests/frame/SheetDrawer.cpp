@@ -72,9 +72,7 @@ bool paperOf(const SheetScan &scan, Paper *paper)
     const SheetIdentity id = SheetIdentity::check(scan.sheetName + ".png", scan.scale, QStringLiteral("R-CC-LLL"));
     if (!id.ok())
         return false;
-    SheetFields f;
-    f.iRow = id.row; f.iCol = id.col; f.iList = id.list; f.iList50 = id.list50; f.iList25 = id.list25;
-    f.iScale = static_cast<qint16>(id.scale); f.bSouth = id.south;
+    const SheetFields f = id.fields();
     double lat[4], lon[4];
     for (int k = 0; k < 4; ++k) {
         lat[k] = SheetGeometry::latitude(f, k + 1);
