@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <sched.h>
 #include <sys/resource.h>
 
 #include <atomic>
@@ -46,9 +47,18 @@ long peakKb()
     return usage.ru_maxrss;
 }
 
-// Child: find the frame in one image a few times, on this one thread.
+// Child: find the frame in one image a few times, held to one core (the
+// library's own worker threads included).
 int measure(const QString &path)
 {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        for (int c = 0; c < CPU_SETSIZE; ++c)
+            if (CPU_ISSET(c, &allowed)) { CPU_SET(c, &one); break; }
+        sched_setaffinity(0, sizeof one, &one);
+    }
     const SheetIdentity id = identity();
     double best = 1e9, first = 0;
     bool found = false;

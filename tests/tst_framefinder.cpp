@@ -161,6 +161,7 @@ void TestFrameFinder::badFiles_data()
     QTest::newRow("not an image") << QByteArray("plain words, no pixels") << "cannot decode";
     QTest::newRow("wider than a map file holds") << SheetImages::png(40000, 100) << "32767";
     QTest::newRow("higher than a map file holds") << SheetImages::jpeg(100, 33000) << "32767";
+    QTest::newRow("more pixels than are decoded") << SheetImages::png(20500, 19800) << "20500 x 19800 pixels: too large";
     QTest::newRow("truncated PNG") << QByteArray::fromHex("89504E470D0A1A0A0000000D4948445200000100") << "decode";
 }
 
