@@ -106,16 +106,25 @@ bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, dou
             }
             // Centred on the minimum: as far out on both sides.
             const int half = std::min(i - l, r - i);
-            double w = 0, m = 0;
-            for (int q = i - half; q <= i + half; ++q) {
-                const double wq = threshold - g[q];
-                w += wq;
-                m += wq * q;
+            double centre = i;
+            if (half >= 2) {
+                double w = 0, m = 0;
+                for (int q = i - half; q <= i + half; ++q) {
+                    const double wq = threshold - g[q];
+                    w += wq;
+                    m += wq * q;
+                }
+                if (w > 0)
+                    centre = m / w;
+            } else {
+                // Too close to its neighbour for a centroid: the parabola
+                // through the lowest three values.
+                const double denominator = g[i - 1] - 2.0 * g[i] + g[i + 1];
+                if (denominator > 0)
+                    centre = i + std::clamp(0.5 * (g[i - 1] - g[i + 1]) / denominator, -0.5, 0.5);
             }
-            if (w > 0) {
-                const double across = lo + m / w;
-                centres.push_back({double(s), across, across - pred});
-            }
+            const double across = lo + centre;
+            centres.push_back({double(s), across, across - pred});
             i = r + 1;
         }
     }
@@ -131,10 +140,19 @@ bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, dou
                 ++support[i];
         best = std::max(best, support[i]);
     }
+    // Each line seen is a peak of that count: no centre near it has more.
+    // Centres on a line's flank (pulled aside by a blurred label beside it)
+    // belong to that line's peak, not to a line of their own.
     double chosen = 0;
     bool have = false;
     for (size_t i = 0; i < centres.size(); ++i) {
         if (support[i] < 0.7 * best)
+            continue;
+        bool peak = true;
+        for (size_t j = 0; j < centres.size() && peak; ++j)
+            if (support[j] > support[i] && std::abs(centres[j].offset - centres[i].offset) <= 1.5)
+                peak = false;
+        if (!peak)
             continue;
         if (!have || centres[i].offset * outward > chosen * outward) {
             chosen = centres[i].offset;
