@@ -157,13 +157,46 @@ bool FrameEdge::minuteLike(double rho, double t, std::vector<char> *pattern) con
         return false;
     // Bars seen in the searched middle of the edge; the sheet spans most of it.
     const double expected = m_minutes * (kBarsTo - kBarsFrom);
-    if (runs < std::max(2.0, 0.4 * std::min(expected, 40.0)))
+    // Small-scale sheets (a degree and more a side) may mark every 5 or 10
+    // minutes instead: the fewest bars those would give.
+    const double fewest = m_minutes > 120 ? expected / 10 : expected;
+    // A large-scale sheet's edge spans only a few minutes: one or two bars
+    // are seen, each a large part of the edge.
+    const bool fewBars = fewest < 5;
+    if (runs < (fewBars ? 1.0 : std::max(2.0, 0.4 * std::min(fewest, 40.0))))
         return false;
     if (m_minutes <= 120 && runs > 6 * expected + 10)
         return false;
     // The bars are of like length: no long dark stretch.
     const int longest = lengths.empty() ? 0 : *std::max_element(lengths.begin(), lengths.end());
-    return longest <= 3 * (to - from) / std::max(3, runs);
+    if (longest > 3 * (to - from) / std::max(3, runs))
+        return false;
+    // And most of the dark lies in runs of about the same length: a line
+    // blurred and shaded by stains or folds breaks into pieces of any length,
+    // the 10-second dots into short specks that hold little of the dark.
+    std::vector<int> sortedRuns = lengths;
+    std::sort(sortedRuns.begin(), sortedRuns.end());
+    long long darkInRuns = 0;
+    for (int l : sortedRuns) darkInRuns += l;
+    long long seen = 0;
+    int typical = sortedRuns.back();
+    for (int l : sortedRuns) {
+        seen += l;
+        if (2 * seen >= darkInRuns) { typical = l; break; }
+    }
+    long long alike = 0;
+    int alikeRuns = 0;
+    for (int l : sortedRuns)
+        if (l >= 0.6 * typical && l <= 1.5 * typical + 1) { alike += l; ++alikeRuns; }
+    if (fewBars) {
+        // Most of the dark in bars of at least a good part of a minute.
+        const double minute = m_lenU / m_minutes;
+        long long inBars = 0;
+        for (int l : sortedRuns)
+            if (l >= 0.3 * minute) inBars += l;
+        return inBars >= 0.75 * darkInRuns;
+    }
+    return alike >= 0.75 * darkInRuns && alikeRuns >= std::max(2.0, 0.3 * std::min(fewest, 40.0));
 }
 
 bool FrameEdge::search()

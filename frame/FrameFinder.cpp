@@ -148,8 +148,8 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const Line &h = lines[horizontalOf[k]];
         const Line &v = lines[verticalOf[k]];
         const QPointF c = coarse[k];
-        const double lenX = std::clamp(0.1 * width, 80.0, 600.0);
-        const double lenY = std::clamp(0.1 * height, 80.0, 600.0);
+        const double lenX = std::clamp(0.14 * width, 80.0, 800.0);
+        const double lenY = std::clamp(0.14 * height, 80.0, 800.0);
         FrameLineFit fitH(grey, true);
         FrameLineFit fitV(grey, false);
         const double x0 = c.x() + inX[k] * gap, x1 = c.x() + inX[k] * (gap + lenX);

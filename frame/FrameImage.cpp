@@ -36,11 +36,25 @@ bool FrameImage::load(const QString &path)
     QByteArray head = file.read(16);
     file.close();
 
-    // The header's size, where it can be read without decoding.
+    // The header's size, where it can be read without decoding: our own
+    // header reader first, else Qt's image plugins (they read no pixels for it).
     {
         CImageInfo info;
+        qint64 w = 0, h = 0;
         if (info.ReadImageInfo(path) && info.Width() > 0 && info.Height() > 0) {
-            const QString problem = sizeProblem(info.Width(), info.Height());
+            w = info.Width();
+            h = info.Height();
+        } else {
+            QImageReader reader(path);
+            reader.setDecideFormatFromContent(true);
+            const QSize size = reader.size();
+            if (size.isValid()) {
+                w = size.width();
+                h = size.height();
+            }
+        }
+        if (w > 0 && h > 0) {
+            const QString problem = sizeProblem(w, h);
             if (!problem.isEmpty()) {
                 m_reason = problem;
                 return false;
@@ -78,7 +92,14 @@ bool FrameImage::loadWithQt(const QString &path)
 {
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
-    reader.setAllocationLimit(static_cast<int>(kMaxPixels / (1024 * 1024)) * 4);
+    // Qt decodes to four bytes a pixel before the grey copy: a quarter of the
+    // pixels keeps it within the same memory.
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels / 4) {
+        m_reason = QStringLiteral("the image is %1 x %2 pixels: too large to decode").arg(size.width()).arg(size.height());
+        return false;
+    }
+    reader.setAllocationLimit(static_cast<int>(kMaxPixels / (1000 * 1000)) + 16);
     QImage image = reader.read();
     if (image.isNull()) {
         m_reason = QCoreApplication::translate("FrameImage", "cannot decode the image: %1").arg(reader.errorString());

@@ -14,8 +14,9 @@ class FrameImage
 public:
     // Largest side a map file can hold (its pixel sizes are 16-bit).
     static constexpr int kMaxSide = 32767;
-    // Largest pixel count decoded (one byte per pixel, about 512 MB).
-    static constexpr qint64 kMaxPixels = 512LL * 1024 * 1024;
+    // Largest pixel count decoded: one byte a pixel, 400 MB, which with the
+    // reduced copy and the decoder's buffers keeps a scan within memory.
+    static constexpr qint64 kMaxPixels = 400LL * 1000 * 1000;
 
     // Decodes `path`; on failure grey() is empty and reason() says why.
     bool load(const QString &path);

@@ -6,6 +6,9 @@
 
 namespace {
 
+// Cuts on each side of a cut that are averaged into it.
+constexpr int kSpread = 3;
+
 struct Centre { double along; double across; double offset; };
 
 bool leastSquares(const std::vector<Centre> &pts, double *a, double *b)
@@ -58,12 +61,25 @@ bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, dou
         if (lo < 0 || hi >= m_acrossSize)
             continue;
         ++cuts;
-        g.resize(static_cast<size_t>(hi - lo + 1));
-        for (int q = lo; q <= hi; ++q)
-            g[q - lo] = value(s, q);
+        // Each cut is the mean of a few neighbouring cuts along the line:
+        // noise and the strokes of labels and map detail across the line
+        // fade, the line (faint when blurred) does not.
+        g.assign(static_cast<size_t>(hi - lo + 1), 0);
+        int taken = 0;
+        for (int j = -kSpread; j <= kSpread; ++j) {
+            const int along = s + j;
+            const int shift = static_cast<int>(std::lround(b * j));
+            if (along < 0 || along >= m_alongSize || lo + shift < 0 || hi + shift >= m_acrossSize)
+                continue;
+            ++taken;
+            for (int q = lo; q <= hi; ++q)
+                g[q - lo] += value(along, q + shift);
+        }
+        for (int &v : g)
+            v = (v + taken / 2) / taken;
         const int bg = *std::max_element(g.begin(), g.end());
         const int lowest = *std::min_element(g.begin(), g.end());
-        if (bg - lowest < 24)
+        if (bg - lowest < 20)
             continue;
         const int count = static_cast<int>(g.size());
         int i = 1;
@@ -74,28 +90,41 @@ bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, dou
                 continue;
             }
             const int depth = bg - g[i];
-            if (depth < std::max(24, (bg - lowest) * 35 / 100)) {
+            if (depth < std::max(20, (bg - lowest) / 4)) {
                 ++i;
                 continue;
             }
             const double threshold = bg - 0.25 * depth;
+            // The dip's own slopes: down to the threshold, or up to where a
+            // neighbouring stroke (a label, blurred into the line) begins.
             int l = i, r = i;
-            while (l - 1 >= 0 && g[l - 1] < threshold) --l;
-            while (r + 1 < count && g[r + 1] < threshold) ++r;
+            while (l - 1 >= 0 && g[l - 1] < threshold && g[l - 1] >= g[l]) --l;
+            while (r + 1 < count && g[r + 1] < threshold && g[r + 1] >= g[r]) ++r;
             if (l == 0 || r == count - 1) { // cut off by the window: not centred
                 i = r + 1;
                 continue;
             }
-            double w = 0, m = 0;
-            for (int q = l; q <= r; ++q) {
-                const double wq = threshold - g[q];
-                w += wq;
-                m += wq * q;
+            // Centred on the minimum: as far out on both sides.
+            const int half = std::min(i - l, r - i);
+            double centre = i;
+            if (half >= 2) {
+                double w = 0, m = 0;
+                for (int q = i - half; q <= i + half; ++q) {
+                    const double wq = threshold - g[q];
+                    w += wq;
+                    m += wq * q;
+                }
+                if (w > 0)
+                    centre = m / w;
+            } else {
+                // Too close to its neighbour for a centroid: the parabola
+                // through the lowest three values.
+                const double denominator = g[i - 1] - 2.0 * g[i] + g[i + 1];
+                if (denominator > 0)
+                    centre = i + std::clamp(0.5 * (g[i - 1] - g[i + 1]) / denominator, -0.5, 0.5);
             }
-            if (w > 0) {
-                const double across = lo + m / w;
-                centres.push_back({double(s), across, across - pred});
-            }
+            const double across = lo + centre;
+            centres.push_back({double(s), across, across - pred});
             i = r + 1;
         }
     }
@@ -111,10 +140,19 @@ bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, dou
                 ++support[i];
         best = std::max(best, support[i]);
     }
+    // Each line seen is a peak of that count: no centre near it has more.
+    // Centres on a line's flank (pulled aside by a blurred label beside it)
+    // belong to that line's peak, not to a line of their own.
     double chosen = 0;
     bool have = false;
     for (size_t i = 0; i < centres.size(); ++i) {
         if (support[i] < 0.7 * best)
+            continue;
+        bool peak = true;
+        for (size_t j = 0; j < centres.size() && peak; ++j)
+            if (support[j] > support[i] && std::abs(centres[j].offset - centres[i].offset) <= 1.5)
+                peak = false;
+        if (!peak)
             continue;
         if (!have || centres[i].offset * outward > chosen * outward) {
             chosen = centres[i].offset;

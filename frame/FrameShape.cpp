@@ -37,14 +37,7 @@ double angleAt(const QPointF &a, const QPointF &corner, const QPointF &b)
 
 bool FrameShape::setSheet(const SheetIdentity &sheet, QString *error)
 {
-    SheetFields fields;
-    fields.iRow = sheet.row;
-    fields.iCol = sheet.col;
-    fields.iList = sheet.list;
-    fields.iList50 = sheet.list50;
-    fields.iList25 = sheet.list25;
-    fields.iScale = static_cast<qint16>(sheet.scale);
-    fields.bSouth = sheet.south;
+    const SheetFields fields = sheet.fields();
     double lat[4];
     double lon[4];
     try {

@@ -21,6 +21,8 @@ private slots:
     void initTestCase();
     void corners_data();
     void corners();
+    // The share of the drawn sheets found within 2 px, over the table above.
+    void share();
     void nonSheets_data();
     void nonSheets();
     void badFiles_data();
@@ -28,6 +30,8 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    int m_sheets = 0;
+    int m_within = 0;
 };
 
 void TestFrameFinder::initTestCase()
@@ -68,6 +72,23 @@ void TestFrameFinder::corners_data()
     row("everything", [](SheetScan &s) {
         s.rotation = -1.7; s.shrinkX = 1.0; s.shrinkY = 0.988; s.blur = 1.2; s.stains = true; s.folds = true;
         s.roadsAlongFrame = true; s.format = "jpg"; s.jpegQuality = 60; s.noise = 4; s.colour = true; });
+    row("colour scanned to grey", [](SheetScan &s) {
+        s.colour = true; s.greyScan = true; s.format = "jpg"; s.jpegQuality = 70; s.rotation = 0.9; });
+    row("yellowed paper", [](SheetScan &s) {
+        s.colour = true; s.yellowed = true; s.format = "jpg"; s.blur = 0.7; s.stains = true; s.rotation = -1.1; });
+    row("turned 2.8 degrees", [](SheetScan &s) { s.rotation = 2.8; s.gridTurn = 2.0; s.format = "jpg"; });
+    row("turned -3 degrees", [](SheetScan &s) { s.rotation = -3.0; s.blur = 0.8; });
+    row("10-second dots", [](SheetScan &s) { s.dotRadius = 0.3; s.blur = 0.9; s.format = "jpg"; });
+    row("corner labels at the corner", [](SheetScan &s) { s.labelsAtCorner = true; s.blur = 1.0; s.rotation = 1.4; });
+    row("crop into the outer frame", [](SheetScan &s) { s.cropInto = 0.5; s.rotation = 0.7; s.format = "jpg"; });
+    row("roads along whole edges", [](SheetScan &s) { s.roadAlongEdges = true; s.blur = 0.8; s.rotation = -0.6; });
+    row("grid turned 3 degrees", [](SheetScan &s) { s.gridTurn = 3.0; s.rotation = -1.2; });
+    row("1:500K", [](SheetScan &s) { s.sheetName = QStringLiteral("N-44-Б"); s.scale = 500; s.rotation = 1.0; });
+    row("1:1M", [](SheetScan &s) { s.sheetName = QStringLiteral("N-44"); s.scale = 1000; s.longSide = 3000; });
+    row("1:10K", [](SheetScan &s) { s.sheetName = QStringLiteral("N-37-001-А-а-3"); s.scale = 10; s.rotation = -0.9; });
+    row("low resolution", [](SheetScan &s) { s.longSide = 1500; s.format = "jpg"; s.jpegQuality = 70; s.rotation = 1.3; });
+    row("uneven shrink, turned", [](SheetScan &s) {
+        s.shrinkX = 0.975; s.shrinkY = 0.995; s.rotation = -2.3; s.blur = 0.8; s.format = "jpg"; });
 }
 
 void TestFrameFinder::corners()
@@ -79,18 +100,31 @@ void TestFrameFinder::corners()
     const SheetIdentity id = SheetIdentity::check(scan.sheetName + ".png", scan.scale, QStringLiteral("R-CC-LLL"));
     QVERIFY(id.ok());
     const FrameResult r = FrameFinder::find(path, id);
-    // Known misses: the finder says "not found" (never a wrong frame) on
-    // these two; they count against the 95 % goal until it sees them.
-    QEXPECT_FAIL("blur", "heavy blur at 150 dpi: the frame lines near the NE corner are too faint", Abort);
-    QEXPECT_FAIL("everything", "blur, stains and folds together: the south inner frame line is not told apart", Abort);
-    QVERIFY2(r.found, qPrintable(r.reason));
+    ++m_sheets;
+    if (!r.found) {
+        // A miss counts against the share below; a wrong frame fails here.
+        qWarning("%s: not found: %s", QTest::currentDataTag(), qPrintable(r.reason));
+        return;
+    }
     double worst = 0;
     for (int k = 0; k < 4; ++k)
         worst = std::max(worst, QLineF(r.corners[k], truth[k]).length());
     qInfo("%s: worst corner error %.2f px, quality %.2f", QTest::currentDataTag(), worst, r.quality);
+    if (worst > 10.0)
+        QFAIL(qPrintable(QStringLiteral("a wrong frame: a corner is %1 px off").arg(worst)));
     QVERIFY2(worst <= 2.0, qPrintable(QStringLiteral("a corner is %1 px off").arg(worst)));
     QVERIFY(r.quality > 0 && r.quality <= 1);
     QCOMPARE(r.imageSize.isValid(), true);
+    ++m_within;
+}
+
+void TestFrameFinder::share()
+{
+    if (m_sheets == 0)
+        QSKIP("no drawn sheets were tried");
+    const double share = double(m_within) / m_sheets;
+    qInfo("%d of %d drawn sheets found with every corner within 2 px (%.1f %%)", m_within, m_sheets, 100 * share);
+    QVERIFY2(share >= 0.95, qPrintable(QStringLiteral("only %1 of %2 sheets found").arg(m_within).arg(m_sheets)));
 }
 
 void TestFrameFinder::nonSheets_data()
@@ -101,6 +135,9 @@ void TestFrameFinder::nonSheets_data()
     QTest::newRow("page of text") << int(NonSheet::Text) << "jpg";
     QTest::newRow("photo-like") << int(NonSheet::Photo) << "jpg";
     QTest::newRow("map fragment without a frame") << int(NonSheet::MapFragment) << "png";
+    QTest::newRow("ruled table with a heavy border") << int(NonSheet::Table) << "png";
+    QTest::newRow("photograph of a building") << int(NonSheet::Building) << "jpg";
+    QTest::newRow("map fragment, grid square to the image") << int(NonSheet::MapGrid) << "jpg";
 }
 
 void TestFrameFinder::nonSheets()
@@ -124,6 +161,7 @@ void TestFrameFinder::badFiles_data()
     QTest::newRow("not an image") << QByteArray("plain words, no pixels") << "cannot decode";
     QTest::newRow("wider than a map file holds") << SheetImages::png(40000, 100) << "32767";
     QTest::newRow("higher than a map file holds") << SheetImages::jpeg(100, 33000) << "32767";
+    QTest::newRow("more pixels than are decoded") << SheetImages::png(20500, 19800) << "20500 x 19800 pixels: too large";
     QTest::newRow("truncated PNG") << QByteArray::fromHex("89504E470D0A1A0A0000000D4948445200000100") << "decode";
 }
 

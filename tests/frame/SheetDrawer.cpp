@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <random>
 
 namespace {
@@ -72,9 +73,7 @@ bool paperOf(const SheetScan &scan, Paper *paper)
     const SheetIdentity id = SheetIdentity::check(scan.sheetName + ".png", scan.scale, QStringLiteral("R-CC-LLL"));
     if (!id.ok())
         return false;
-    SheetFields f;
-    f.iRow = id.row; f.iCol = id.col; f.iList = id.list; f.iList50 = id.list50; f.iList25 = id.list25;
-    f.iScale = static_cast<qint16>(id.scale); f.bSouth = id.south;
+    const SheetFields f = id.fields();
     double lat[4], lon[4];
     for (int k = 0; k < 4; ++k) {
         lat[k] = SheetGeometry::latitude(f, k + 1);
@@ -122,7 +121,7 @@ void drawMap(QPainter &p, const Paper &paper, const SheetScan &scan, Rng &rng)
     const QPolygonF inner = paper.offsetPolygon(0);
     const QPolygonF minuteInner = paper.offsetPolygon(kMinuteIn);
     const QRectF box = inner.boundingRect();
-    const QColor ink = Qt::black;
+    const QColor ink = scan.yellowed ? QColor(70, 60, 50) : QColor(Qt::black);
     const QColor brown = scan.colour ? QColor(170, 110, 60) : QColor(120, 120, 120);
     const QColor blue = scan.colour ? QColor(40, 110, 220) : QColor(90, 90, 90);
     const QColor tint = scan.colour ? QColor(200, 235, 190) : QColor(228, 228, 228);
@@ -206,6 +205,17 @@ void drawMap(QPainter &p, const Paper &paper, const SheetScan &scan, Rng &rng)
     }
     p.restore();
 
+    if (scan.roadAlongEdges) {
+        // Double-line roads a few pixels inside the north and east edges, from
+        // corner to corner.
+        p.save();
+        p.setClipPath(innerPath);
+        p.setPen(QPen(ink, 0.12));
+        for (int edge : {0, 1})
+            for (double off : {-0.55, -1.05})
+                p.drawLine(paper.along(edge, -0.01, off), paper.along(edge, 1.01, off));
+        p.restore();
+    }
     if (scan.roadsAlongFrame) {
         // Double-line roads just inside the north and west edges, from near a corner.
         for (int edge : {0, 3}) {
@@ -217,9 +227,9 @@ void drawMap(QPainter &p, const Paper &paper, const SheetScan &scan, Rng &rng)
     }
 }
 
-void drawFrame(QPainter &p, const Paper &paper, Rng &rng)
+void drawFrame(QPainter &p, const Paper &paper, const SheetScan &scan, Rng &rng)
 {
-    const QColor ink = Qt::black;
+    const QColor ink = scan.yellowed ? QColor(70, 60, 50) : QColor(Qt::black);
     // The inner frame, each line running on outwards to the minute frame.
     QPen inner(ink, kInnerPen);
     inner.setCapStyle(Qt::FlatCap);
@@ -235,10 +245,14 @@ void drawFrame(QPainter &p, const Paper &paper, Rng &rng)
     p.drawPolygon(paper.offsetPolygon(kMinuteIn));
     p.drawPolygon(paper.offsetPolygon(kMinuteOut));
     for (int e = 0; e < 4; ++e) {
-        const int n = static_cast<int>(std::lround(paper.minutes[e]));
+        // A bar a minute (every 10 minutes on a 1:1M sheet), the last one
+        // cut short where the edge ends between whole minutes.
+        const double bar = scan.scale >= 1000 ? 10.0 : 1.0;
+        const double span = paper.minutes[e] / bar;
+        const int n = static_cast<int>(std::ceil(span - 1e-9));
         // Bars alternate from the north-west, so neighbouring edges agree.
         for (int j = 0; j < n; ++j) {
-            const double t0 = double(j) / n, t1 = double(j + 1) / n;
+            const double t0 = j / span, t1 = std::min(1.0, (j + 1) / span);
             const bool black = (j % 2 == 0) == (e < 2);
             if (black) {
                 QPolygonF bar;
@@ -252,7 +266,8 @@ void drawFrame(QPainter &p, const Paper &paper, Rng &rng)
                 p.setPen(Qt::NoPen);
                 p.setBrush(ink);
                 for (int s = 1; s < 6; ++s)
-                    p.drawEllipse(paper.along(e, t0 + (t1 - t0) * s / 6, (kMinuteIn + kMinuteOut) / 2), 0.12, 0.12);
+                    p.drawEllipse(paper.along(e, t0 + (t1 - t0) * s / 6, (kMinuteIn + kMinuteOut) / 2),
+                                  scan.dotRadius, scan.dotRadius);
                 p.setBrush(Qt::NoBrush);
             }
         }
@@ -270,15 +285,23 @@ void drawFrame(QPainter &p, const Paper &paper, Rng &rng)
         const QPointF d = (b - a) / len;
         const QPointF n = paper.normal[e];
         const double angle = std::atan2(d.y(), d.x()) * 180 / kPi;
-        auto label = [&](double along, double width) {
+        auto label = [&](double along, double width, double out = 3.1, double height = 2.2) {
             p.save();
-            p.translate(a + d * along + n * 3.1);
+            p.translate(a + d * along + n * out);
             p.rotate(angle);
-            fakeText(p, QPointF(0, 0), 2.2, width, rng, ink);
+            fakeText(p, QPointF(0, 0), height, width, rng, ink);
             p.restore();
         };
-        label(1.2, 10);             // beside the corner at the edge's start
-        label(len - 11.5, 10);      // and its end
+        if (scan.labelsAtCorner) {
+            // Right at the corner, against the frame line, and out in the
+            // corner's square between the arms.
+            label(0.25, 10, 2.9, 2.6);
+            label(len - 10.25, 10, 2.9, 2.6);
+            label(-3.8, 3.4, 3.6, 2.4);
+        } else {
+            label(1.2, 10);             // beside the corner at the edge's start
+            label(len - 11.5, 10);      // and its end
+        }
         for (double s = 25; s < len - 25; s += 20 + uniform(rng, -1, 1))
             label(s, 4.5);
     }
@@ -395,6 +418,11 @@ QString SheetDrawer::drawSheet(const SheetScan &scan, const QString &folder, std
     QRectF onImage = t.mapRect(page);
     if (scan.cropAtOuterFrame)
         onImage = t.map(paper.offsetPolygon(kOuterAt + kOuterPen / 2)).boundingRect().adjusted(0.6, 0.6, -0.6, -0.6);
+    if (scan.cropInto > 0) {
+        // Through the thick outer line on the north and west.
+        const double cut = scan.cropInto * pxPerMm;
+        onImage = t.map(paper.offsetPolygon(kOuterAt + kOuterPen / 2)).boundingRect().adjusted(cut, cut, 2, 2);
+    }
     else
         onImage.adjust(-8, -8, 8, 8);
     const int w = static_cast<int>(std::ceil(onImage.width()));
@@ -402,18 +430,19 @@ QString SheetDrawer::drawSheet(const SheetScan &scan, const QString &folder, std
     QTransform toImage = t * QTransform::fromTranslate(-onImage.left(), -onImage.top());
 
     QImage image(w, h, scan.colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
-    image.fill(scan.cropAtOuterFrame ? Qt::white : QColor(238, 238, 238));
+    image.fill(scan.cropAtOuterFrame || scan.cropInto > 0 ? Qt::white : QColor(238, 238, 238));
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
         p.setTransform(toImage);
         QPolygonF paperPoly(page);
         p.setPen(Qt::NoPen);
-        p.setBrush(scan.colour ? QColor(250, 248, 240) : QColor(250, 250, 250));
+        p.setBrush(scan.yellowed ? QColor(232, 216, 170)
+                   : scan.colour ? QColor(250, 248, 240) : QColor(250, 250, 250));
         p.drawPolygon(paperPoly);
         p.setBrush(Qt::NoBrush);
         drawMap(p, paper, scan, rng);
-        drawFrame(p, paper, rng);
+        drawFrame(p, paper, scan, rng);
     }
     for (int k = 0; k < 4; ++k)
         (*corners)[k] = toImage.map(paper.corner[k]) - QPointF(0.5, 0.5);
@@ -485,6 +514,8 @@ QString SheetDrawer::drawSheet(const SheetScan &scan, const QString &folder, std
     cv::Mat out;
     f.convertTo(out, CV_8U);
     f.release();
+    if (scan.greyScan && out.channels() == 3)
+        cv::cvtColor(out, out, cv::COLOR_BGR2GRAY);
 
     QDir().mkpath(folder);
     const QString path = QDir(folder).filePath((baseName.isEmpty() ? scan.sheetName : baseName) + '.' + scan.format);
@@ -522,6 +553,67 @@ QString SheetDrawer::drawNonSheet(NonSheet kind, int width, int height, unsigned
                 p.drawEllipse(QPointF(uniform(rng, 0, pw), uniform(rng, 0, ph)), uniform(rng, 3, 40), uniform(rng, 3, 40));
             }
             break;
+        case NonSheet::Table: {
+            // A form: a heavy border, a double rule inside it, ruled rows and
+            // columns with words in the cells.
+            p.setPen(QPen(Qt::black, 0.8));
+            p.drawRect(QRectF(12, 12, pw - 24, ph - 24));
+            p.setPen(QPen(Qt::black, 0.12));
+            p.drawRect(QRectF(16, 16, pw - 32, ph - 32));
+            p.drawRect(QRectF(17, 17, pw - 34, ph - 34));
+            const double cols[] = {17, 40, 110, 160, 210, pw - 17};
+            for (double x : cols)
+                p.drawLine(QPointF(x, 17), QPointF(x, ph - 17));
+            for (double y = 17; y < ph - 17; y += 7) {
+                p.setPen(QPen(Qt::black, 0.12));
+                p.drawLine(QPointF(17, y), QPointF(pw - 17, y));
+                for (size_t c = 0; c + 1 < std::size(cols); ++c)
+                    fakeText(p, QPointF(cols[c] + 1.5, y + 1.8), 3.2, (cols[c + 1] - cols[c]) * uniform(rng, 0.3, 0.9),
+                             rng, Qt::black);
+            }
+            break;
+        }
+        case NonSheet::Building: {
+            // A photograph of a building's front: sky, walls, rows of
+            // windows with frames and sills, a roof edge, straight lines all over.
+            p.setPen(Qt::NoPen);
+            p.fillRect(QRectF(0, 0, pw, ph * 0.22), QColor(200, 200, 200));
+            p.fillRect(QRectF(0, ph * 0.22, pw, ph * 0.7), QColor(150, 150, 150));
+            p.fillRect(QRectF(0, ph * 0.92, pw, ph * 0.08), QColor(90, 90, 90));
+            p.setPen(QPen(QColor(30, 30, 30), 1.5));
+            p.drawLine(QPointF(0, ph * 0.22), QPointF(pw, ph * 0.22));
+            const double ww = 18, wh = 26;
+            for (double y = ph * 0.26; y + wh < ph * 0.9; y += wh + 14)
+                for (double x = 8; x + ww < pw - 4; x += ww + 12) {
+                    p.setPen(QPen(QColor(235, 235, 235), 1.2));
+                    p.setBrush(QColor(40, 40, 40));
+                    p.drawRect(QRectF(x, y, ww, wh));
+                    p.setPen(QPen(QColor(230, 230, 230), 0.6));
+                    p.drawLine(QPointF(x + ww / 2, y), QPointF(x + ww / 2, y + wh));
+                    p.drawLine(QPointF(x, y + wh * 0.35), QPointF(x + ww, y + wh * 0.35));
+                    p.setPen(QPen(QColor(20, 20, 20), 0.8));
+                    p.drawLine(QPointF(x - 2, y + wh + 1.5), QPointF(x + ww + 2, y + wh + 1.5));
+                }
+            p.setBrush(Qt::NoBrush);
+            break;
+        }
+        case NonSheet::MapGrid: {
+            // A map fragment whose kilometre grid runs square to the image,
+            // lines a sheet's width apart making rectangles.
+            Paper paper;
+            paper.corner = {QPointF(-20, -20), QPointF(pw + 20, -20), QPointF(pw + 20, ph + 20), QPointF(-20, ph + 20)};
+            paper.normal[0] = QPointF(0, -1); paper.normal[1] = QPointF(1, 0);
+            paper.normal[2] = QPointF(0, 1); paper.normal[3] = QPointF(-1, 0);
+            SheetScan scan;
+            scan.gridTurn = 0;
+            drawMap(p, paper, scan, rng);
+            p.setPen(QPen(Qt::black, 0.15));
+            for (double x = 30; x < pw; x += 60)
+                p.drawLine(QPointF(x, 0), QPointF(x, ph));
+            for (double y = 30; y < ph; y += 60)
+                p.drawLine(QPointF(0, y), QPointF(pw, y));
+            break;
+        }
         case NonSheet::MapFragment: {
             Paper paper;
             paper.corner = {QPointF(-20, -20), QPointF(pw + 20, -20), QPointF(pw + 20, ph + 20), QPointF(-20, ph + 20)};
@@ -537,11 +629,13 @@ QString SheetDrawer::drawNonSheet(NonSheet kind, int width, int height, unsigned
     cv::Mat out;
     if (kind == NonSheet::Photo)
         cv::GaussianBlur(mat, out, cv::Size(0, 0), 3);
+    else if (kind == NonSheet::Building)
+        cv::GaussianBlur(mat, out, cv::Size(0, 0), 1.2);
     else
         out = mat.clone();
     cv::Mat n(out.size(), CV_16S);
     cv::RNG cvrng(seed);
-    cvrng.fill(n, cv::RNG::NORMAL, 0, kind == NonSheet::Photo ? 12 : 3);
+    cvrng.fill(n, cv::RNG::NORMAL, 0, kind == NonSheet::Photo || kind == NonSheet::Building ? 12 : 3);
     cv::Mat o16;
     out.convertTo(o16, CV_16S);
     o16 += n;

@@ -31,12 +31,22 @@ struct SheetScan
     bool cropAtOuterFrame = false;
     bool roadsAlongFrame = false;
     bool unevenLight = false;
+    bool greyScan = false;     // drawn in colour, scanned to grey
+    bool yellowed = false;     // aged paper and faded ink (drawn in colour)
+    double dotRadius = 0.12;   // the minute frame's 10-second dots, mm
+    bool labelsAtCorner = false; // corner coordinates right at the corner, against the frame line
+    double cropInto = 0;       // crop this far (mm) into the outer frame line on the north and west
+    bool roadAlongEdges = false; // double-line roads a few pixels inside the north and east edges, whole length
     int paletteColours = 0;    // > 0: reduced to this many grey levels (GIF)
     QString format = QStringLiteral("png"); // png, jpg, tif, bmp, gif
     int jpegQuality = 85;
 };
 
-enum class NonSheet { Blank, Text, Photo, MapFragment };
+// Images that are no sheets: a blank page, a page of text, a photo-like
+// blur of shapes, a map fragment without a frame, a ruled table of lines with
+// a heavy border, a photograph of a building's front, a map fragment whose
+// kilometre grid runs square to the image.
+enum class NonSheet { Blank, Text, Photo, MapFragment, Table, Building, MapGrid };
 
 class SheetDrawer
 {
