@@ -61,8 +61,8 @@ GetPath::GetPath(const QString &title, const QString &pattern, const QString &st
     connect(m_recent, &QComboBox::activated, this, [this](int index) {
         setFolder(m_recent->itemData(index).toString());
     });
-    grid->addWidget(new QLabel(tr("Recent:"), this), 5, 0);
-    grid->addWidget(m_recent, 5, 1, 1, 2);
+    grid->addWidget(new QLabel(tr("Recent:"), this), 2, 0);
+    grid->addWidget(m_recent, 2, 1, 1, 2);
 
     m_folders = new QListWidget(this);
     m_folders->setObjectName(QStringLiteral("lstFolders"));
@@ -79,14 +79,14 @@ GetPath::GetPath(const QString &title, const QString &pattern, const QString &st
     filesLabel->setToolTip(pattern);
     auto *patternLabel = new QLabel(tr("Listed: %1").arg(QString(pattern).replace(QLatin1Char(';'), QLatin1String("; "))), this);
     patternLabel->setWordWrap(true);
-    grid->addWidget(new QLabel(tr("Folders"), this), 2, 0, 1, 2);
-    grid->addWidget(filesLabel, 2, 2);
-    grid->addWidget(m_folders, 3, 0, 1, 2);
-    grid->addWidget(m_fileList, 3, 2);
-    grid->addWidget(patternLabel, 4, 0, 1, 3);
+    grid->addWidget(new QLabel(tr("Folders"), this), 3, 0, 1, 2);
+    grid->addWidget(filesLabel, 3, 2);
+    grid->addWidget(m_folders, 4, 0, 1, 2);
+    grid->addWidget(m_fileList, 4, 2);
+    grid->addWidget(patternLabel, 5, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(4, 1);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton *newFolderButton = buttons->addButton(tr("New folder"), QDialogButtonBox::ActionRole);

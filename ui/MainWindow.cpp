@@ -90,7 +90,6 @@ MainWindow::MainWindow(QWidget *parent)
     m_lstRecent = new QListWidget(folders);
     m_lstRecent->setObjectName(QStringLiteral("lstRecent"));
     m_lstRecent->setToolTip(tr("The last folders used: click one to make it the current folder"));
-    m_lstRecent->setMaximumHeight(m_lstRecent->fontMetrics().height() * 7);
     connect(m_lstRecent, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { chooseFolder(item->data(Qt::UserRole).toString()); });
     connect(m_lstRecent, &QListWidget::itemActivated, this,
@@ -98,7 +97,7 @@ MainWindow::MainWindow(QWidget *parent)
     auto *foldersLayout = new QVBoxLayout(folders);
     foldersLayout->addWidget(m_lblFolder);
     foldersLayout->addWidget(new QLabel(tr("Last folders used:"), folders));
-    foldersLayout->addWidget(m_lstRecent);
+    foldersLayout->addWidget(m_lstRecent, 1);
 
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(12, 12, 12, 12);
@@ -154,6 +153,10 @@ void MainWindow::refreshFolders()
         item->setData(Qt::UserRole, folder);
         if (!current.isEmpty() && RecentFolders::samePath(folder, current))
             m_lstRecent->setCurrentItem(item);
+    }
+    if (m_lstRecent->count() == 0) {
+        auto *none = new QListWidgetItem(tr("None yet: the folder of every run is listed here"), m_lstRecent);
+        none->setFlags(Qt::NoItemFlags);
     }
 }
 
@@ -212,7 +215,7 @@ void MainWindow::restorePlacement()
 {
     // Left and Top are the frame's corner (pos(), move()), Width and Height the inside (size(), resize()),
     // as for the tool windows.
-    resize(sizeHint().expandedTo(QSize(560, 480)));
+    resize(minimumSizeHint().expandedTo(QSize(560, 500)));
     WindowPlacement p;
     p.left = pos().x();
     p.top = pos().y();

@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -176,6 +177,10 @@ MapCreator::MapCreator(QWidget *parent)
     connect(m_txtPathOut, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_outFolder = text;
     });
+    for (QComboBox *guessed : {m_cmbScale, m_cmbName, m_cmbPoints})
+        connect(guessed, &QComboBox::currentTextChanged, this, &MapCreator::optionSetByHand);
+    for (QRadioButton *guessed : {m_optGridLL, m_optGridM, m_optGridOff})
+        connect(guessed, &QRadioButton::toggled, this, &MapCreator::optionSetByHand);
     connect(m_optGridLL, &QRadioButton::clicked, this, [this] { m_gridMode = 2; });
     connect(m_optGridM, &QRadioButton::clicked, this, [this] { m_gridMode = 1; });
     connect(m_optGridOff, &QRadioButton::clicked, this, [this] { m_gridMode = 0; });
@@ -246,6 +251,14 @@ void MapCreator::guessFromInFolder()
     setByImageName(MapCreatorGuess::getFirstImage(folder));
 }
 
+void MapCreator::optionSetByHand()
+{
+    if (m_guessing || !m_guessTimer->isActive())
+        return;
+    m_guessTimer->stop();
+    m_guessedFolder = QDir::fromNativeSeparators(m_txtPathIn->text());
+}
+
 void MapCreator::setGridMode(int mode)
 {
     m_gridMode = mode;
@@ -275,6 +288,7 @@ MapCreatorOptions MapCreator::options() const
 
 void MapCreator::setByImageName(const QString &fileName)
 {
+    const QScopedValueRollback<bool> guessing(m_guessing, true);
     MapCreatorOptions o = options();
     MapCreatorGuess::setByImageName(fileName, o, &readSetting);
     m_cmbScale->setCurrentText(o.scaleText);
@@ -316,6 +330,9 @@ void MapCreator::generate()
 {
     if (isRunning())
         return;
+    // A folder typed or pasted just before: its guess is not left for after the run.
+    if (m_guessTimer->isActive())
+        guessFromInFolder();
     Settings::WriteSetting(QStringLiteral("Path"), m_txtPathOut->text());
     Settings::WriteSetting(QStringLiteral("PathIn"), m_txtPathIn->text());
     Settings::WriteSetting(QStringLiteral("PathOut"), m_txtPathOut->text());

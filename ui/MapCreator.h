@@ -52,12 +52,15 @@ private:
     // Guesses the options from the first image of the input folder, unless a
     // run goes on, the folder does not exist or it was the last one guessed.
     void guessFromInFolder();
+    // An option set by hand while a typed folder waits for its guess: the hand wins.
+    void optionSetByHand();
 
     QString m_inFolder;
     QString m_outFolder;
     QString m_firstImage;
     int m_gridMode = 2;
     QString m_guessedFolder; // the input folder the options were last guessed from
+    bool m_guessing = false;  // the options are being set from a name, not by hand
     QTimer *m_guessTimer = nullptr;
 
     QGroupBox *m_frame1 = nullptr;

@@ -276,6 +276,44 @@ private slots:
         w->close();
     }
 
+    // A typed folder whose guess is still waiting: Generate guesses first; an option
+    // set by hand meanwhile is kept.
+    void pendingGuess_data()
+    {
+        QTest::addColumn<bool>("generate"); // Generate at once, or set the points by hand
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<QString>("points");
+        QTest::newRow("Generate at once") << true << "1:25K" << "4";
+        QTest::newRow("points set by hand") << false << "1:1M" << "9";
+    }
+    void pendingGuess()
+    {
+        QFETCH(bool, generate);
+        QFETCH(QString, scale);
+        QFETCH(QString, points);
+        const QString folder = newFolder(QStringLiteral("sheets"));
+        touch(folder + QString::fromUtf8("/N-37-001-А-а.jpg"));
+        MainWindow main;
+        MapCreator *w = openMapCreator(main);
+        auto *box = child<QLineEdit>(w, "txtPathIn");
+        box->selectAll();
+        QTest::keyClicks(box, native(folder));
+        if (generate) {
+            QSignalSpy finished(w, &ToolWindow::runFinished);
+            Answerer answerer;
+            child<QPushButton>(w, "Command1")->click();
+            QCOMPARE(child<QComboBox>(w, "cmbScale")->currentText(), scale);
+            QCOMPARE(Settings::ReadSetting(QStringLiteral("points_1:25K"), QString()), points);
+            QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 30000);
+        } else {
+            child<QComboBox>(w, "cmbPoints")->setCurrentText(points);
+            QTest::qWait(MapCreator::GuessDelayMs + 200);
+        }
+        QCOMPARE(child<QComboBox>(w, "cmbScale")->currentText(), scale);
+        QCOMPARE(child<QComboBox>(w, "cmbPoints")->currentText(), points);
+        w->close();
+    }
+
     // OK takes a path typed into "Folder:"; the lists follow it while it is typed.
     void chooserTypedPath_data()
     {
