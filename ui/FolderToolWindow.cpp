@@ -1,6 +1,8 @@
 #include "ui/FolderToolWindow.h"
 
+#include "settings/RecentFolders.h"
 #include "settings/Settings.h"
+#include "ui/FolderDrop.h"
 #include "ui/GetPath.h"
 #include "ui/ResultsList.h"
 
@@ -68,6 +70,7 @@ FolderToolWindow::FolderToolWindow(const Texts &texts, const FolderRun &run, QWi
     RestoreFormPlacement();
     const QString last = Settings::LastPath();
     m_txtPathOut->setText(last.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : last);
+    new FolderDrop(this, m_txtPathOut); // a folder dropped onto the window is its folder
 }
 
 void FolderToolWindow::browse()
@@ -85,6 +88,7 @@ void FolderToolWindow::startRun()
     if (isRunning())
         return;
     Settings::WriteSetting(QStringLiteral("Path"), m_txtPathOut->text());
+    RecentFolders::add(m_txtPathOut->text());
     const QString folder = QDir::fromNativeSeparators(m_folderPath);
     const FolderRun run = m_run;
     ToolWindow::startRun([run, folder](RunObserver &observer) { return run(folder, observer); });

@@ -1,15 +1,18 @@
 #include "ui/MapCreator.h"
 
 #include "frame/FrameFinder.h"
+#include "settings/RecentFolders.h"
 #include "settings/Settings.h"
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorRun.h"
+#include "ui/FolderDrop.h"
 #include "ui/GetPath.h"
 #include "ui/ResultsList.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -160,14 +165,24 @@ MapCreator::MapCreator(QWidget *parent)
     layout->addWidget(resultsList(), 1);
     layout->addLayout(buttons);
 
-    // Path change: the input folder is copied into the output folder.
+    // Path change: the input folder is copied into the output folder. A typed
+    // or pasted folder is guessed from once the typing has stopped.
+    m_guessTimer = new QTimer(this);
+    m_guessTimer->setSingleShot(true);
+    m_guessTimer->setInterval(GuessDelayMs);
+    connect(m_guessTimer, &QTimer::timeout, this, &MapCreator::guessFromInFolder);
     connect(m_txtPathIn, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_inFolder = text;
         m_txtPathOut->setText(text);
+        m_guessTimer->start();
     });
     connect(m_txtPathOut, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_outFolder = text;
     });
+    for (QComboBox *guessed : {m_cmbScale, m_cmbName, m_cmbPoints})
+        connect(guessed, &QComboBox::currentTextChanged, this, &MapCreator::optionSetByHand);
+    for (QRadioButton *guessed : {m_optGridLL, m_optGridM, m_optGridOff})
+        connect(guessed, &QRadioButton::toggled, this, &MapCreator::optionSetByHand);
     connect(m_optGridLL, &QRadioButton::clicked, this, [this] { m_gridMode = 2; });
     connect(m_optGridM, &QRadioButton::clicked, this, [this] { m_gridMode = 1; });
     connect(m_optGridOff, &QRadioButton::clicked, this, [this] { m_gridMode = 0; });
@@ -197,9 +212,53 @@ MapCreator::MapCreator(QWidget *parent)
     const QString last = Settings::LastPath();
     m_txtPathOut->setText(last.isEmpty() ? QDir::toNativeSeparators(QDir::currentPath()) : last);
     m_txtPathIn->setText(readSetting(QStringLiteral("PathIn"), m_txtPathOut->text()));
+    // A separate output folder of the last run comes back over the input's copy.
+    const QString pathOut = readSetting(QStringLiteral("PathOut"), QString());
+    if (!pathOut.isEmpty())
+        m_txtPathOut->setText(pathOut);
     m_inFolder = m_txtPathIn->text();
     m_outFolder = m_txtPathOut->text();
-    setByImageName(MapCreatorGuess::getFirstImage(QDir::fromNativeSeparators(m_txtPathIn->text())));
+    m_guessTimer->stop();
+    m_guessedFolder = QDir::fromNativeSeparators(m_inFolder);
+    setByImageName(MapCreatorGuess::getFirstImage(m_guessedFolder));
+
+    // A folder dropped onto the window is its input folder; onto the output box, its output folder.
+    auto *drop = new FolderDrop(this, m_txtPathIn);
+    drop->addBox(m_txtPathOut);
+    connect(drop, &FolderDrop::folderDropped, this, [this](const QString &, QLineEdit *box) {
+        if (box == m_txtPathIn)
+            guessFromInFolder();
+    });
+}
+
+void MapCreator::setInFolder(const QString &folder)
+{
+    if (isRunning())
+        return;
+    m_txtPathIn->setText(folder);
+    guessFromInFolder();
+}
+
+void MapCreator::guessFromInFolder()
+{
+    m_guessTimer->stop();
+    if (isRunning())
+        return;
+    const QString folder = QDir::fromNativeSeparators(m_txtPathIn->text());
+    if (folder.trimmed().isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    if (!m_guessedFolder.isEmpty() && RecentFolders::samePath(folder, m_guessedFolder))
+        return;
+    m_guessedFolder = folder;
+    setByImageName(MapCreatorGuess::getFirstImage(folder));
+}
+
+void MapCreator::optionSetByHand()
+{
+    if (m_guessing || !m_guessTimer->isActive())
+        return;
+    m_guessTimer->stop();
+    m_guessedFolder = QDir::fromNativeSeparators(m_txtPathIn->text());
 }
 
 void MapCreator::setGridMode(int mode)
@@ -231,6 +290,7 @@ MapCreatorOptions MapCreator::options() const
 
 void MapCreator::setByImageName(const QString &fileName)
 {
+    const QScopedValueRollback<bool> guessing(m_guessing, true);
     MapCreatorOptions o = options();
     MapCreatorGuess::setByImageName(fileName, o, &readSetting);
     m_cmbScale->setCurrentText(o.scaleText);
@@ -242,14 +302,20 @@ void MapCreator::setByImageName(const QString &fileName)
 void MapCreator::browseIn()
 {
     QString folder, first;
-    if (GetPath::choose(this, tr("Select directory with map images"), kImagePattern,
-                        m_txtPathIn->text(), folder, first)) {
+    const bool chosen = GetPath::choose(this, tr("Select directory with map images"), kImagePattern,
+                                        m_txtPathIn->text(), folder, first);
+    if (chosen) {
         m_inFolder = QDir::toNativeSeparators(folder);
         Settings::setLastPath(m_inFolder);
         m_firstImage = first;
     }
     m_txtPathIn->setText(m_inFolder);
     setByImageName(m_firstImage);
+    if (chosen) {
+        // Guessed from the chooser's first file: the chosen folder is not guessed again.
+        m_guessTimer->stop();
+        m_guessedFolder = folder;
+    }
 }
 
 void MapCreator::browseOut()
@@ -266,8 +332,13 @@ void MapCreator::generate()
 {
     if (isRunning())
         return;
+    // A folder typed or pasted just before: its guess is not left for after the run.
+    if (m_guessTimer->isActive())
+        guessFromInFolder();
     Settings::WriteSetting(QStringLiteral("Path"), m_txtPathOut->text());
     Settings::WriteSetting(QStringLiteral("PathIn"), m_txtPathIn->text());
+    Settings::WriteSetting(QStringLiteral("PathOut"), m_txtPathOut->text());
+    RecentFolders::add(m_txtPathIn->text());
     Settings::WriteSetting(QStringLiteral("chkSkip"), m_chkSkip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     Settings::WriteSetting(QStringLiteral("chkFindFrame"),
                            m_chkFindFrame->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));

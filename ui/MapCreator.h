@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 // The map creator's window: the folders and options of a run, guessed from the
 // first image of the input folder, kept in the settings file by each run.
@@ -29,6 +30,14 @@ public:
     // Sets scale, grid, point count and mask from a sheet name (the settings give the points).
     void setByImageName(const QString &fileName);
 
+    // Makes `folder` the input folder (and so the output folder) and guesses the
+    // options from its first image at once, as a drop onto the window does.
+    // Nothing happens during a run.
+    void setInFolder(const QString &folder);
+
+    // How long the input folder box waits after the last keystroke before it guesses.
+    static constexpr int GuessDelayMs = 400;
+
 public slots:
     void browseIn();  // cmdBrowseIn
     void browseOut(); // cmdBrowseOut
@@ -40,11 +49,19 @@ protected:
 
 private:
     void setGridMode(int mode);
+    // Guesses the options from the first image of the input folder, unless a
+    // run goes on, the folder does not exist or it was the last one guessed.
+    void guessFromInFolder();
+    // An option set by hand while a typed folder waits for its guess: the hand wins.
+    void optionSetByHand();
 
     QString m_inFolder;
     QString m_outFolder;
     QString m_firstImage;
     int m_gridMode = 2;
+    QString m_guessedFolder; // the input folder the options were last guessed from
+    bool m_guessing = false;  // the options are being set from a name, not by hand
+    QTimer *m_guessTimer = nullptr;
 
     QGroupBox *m_frame1 = nullptr;
     QGroupBox *m_frame2 = nullptr;
