@@ -487,10 +487,6 @@ south-west %4</source>
 <context>
     <name>GetPath</name>
     <message>
-        <source>The chosen folder; type a path and press Enter to go there</source>
-        <translation>Выбранная папка; введите путь и нажмите Enter, чтобы перейти в неё</translation>
-    </message>
-    <message>
         <source>Folder:</source>
         <translation>Папка:</translation>
     </message>
@@ -513,6 +509,69 @@ south-west %4</source>
     <message>
         <source>Folders</source>
         <translation>Папки</translation>
+    </message>
+    <message>
+        <source>The chosen folder; the lists follow a typed or pasted path, and OK takes it</source>
+        <translation>Выбранная папка; списки следуют за набранным или вставленным путём, OK принимает его</translation>
+    </message>
+    <message>
+        <source>The last folders used, to pick again</source>
+        <translation>Последние папки, чтобы выбрать снова</translation>
+    </message>
+    <message>
+        <source>Recent:</source>
+        <translation>Недавние:</translation>
+    </message>
+    <message>
+        <source>New folder</source>
+        <translation>Новая папка</translation>
+    </message>
+    <message>
+        <source>Make a folder inside the current one and go there</source>
+        <translation>Создать папку внутри текущей и перейти в неё</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder.</source>
+        <translation>%1 — не папка.</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>Папка %1 не существует.</translation>
+    </message>
+    <message>
+        <source>Name of the new folder in %1:</source>
+        <translation>Имя новой папки в %1:</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the name of a folder.</source>
+        <translation>«%1» не может быть именем папки.</translation>
+    </message>
+    <message>
+        <source>%1 is there already.</source>
+        <translation>%1 уже существует.</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be made.</source>
+        <translation>Не удалось создать папку %1.</translation>
+    </message>
+    <message>
+        <source>Pick a folder used before</source>
+        <translation>Выберите папку, использованную раньше</translation>
+    </message>
+    <message>
+        <source>None yet</source>
+        <translation>Пока нет</translation>
+    </message>
+</context>
+<context>
+    <name>GuiRunObserver</name>
+    <message>
+        <source>Don&apos;t ask again in this run</source>
+        <translation>Больше не спрашивать в этом запуске</translation>
+    </message>
+    <message>
+        <source>File %1</source>
+        <translation>Файл %1</translation>
     </message>
 </context>
 <context>
@@ -558,8 +617,80 @@ south-west %4</source>
         <translation>&amp;О программе</translation>
     </message>
     <message>
-        <source>&lt;p&gt;Calibration files for scanned topographic map sheets.&lt;/p&gt;&lt;p&gt;Choose a tool from the &lt;b&gt;Utility&lt;/b&gt; menu:&lt;/p&gt;&lt;ul&gt;&lt;li&gt;&lt;b&gt;Map creator&lt;/b&gt; writes a map file for every sheet image of a folder;&lt;/li&gt;&lt;li&gt;&lt;b&gt;Map list creator&lt;/b&gt; lists the map files of a folder in _MapList.csv;&lt;/li&gt;&lt;li&gt;&lt;b&gt;Corner markers&lt;/b&gt; rewrites the corner markers of map files;&lt;/li&gt;&lt;li&gt;&lt;b&gt;Image path remover&lt;/b&gt; strips the folder from the image paths.&lt;/li&gt;&lt;/ul&gt;</source>
-        <translation>&lt;p&gt;Файлы привязки для отсканированных листов топографических карт.&lt;/p&gt;&lt;p&gt;Выберите инструмент в меню &lt;b&gt;Сервис&lt;/b&gt;:&lt;/p&gt;&lt;ul&gt;&lt;li&gt;&lt;b&gt;Создание файлов привязки&lt;/b&gt; — файл привязки для каждого изображения листа в папке;&lt;/li&gt;&lt;li&gt;&lt;b&gt;Список файлов привязки&lt;/b&gt; — список файлов привязки папки в _MapList.csv;&lt;/li&gt;&lt;li&gt;&lt;b&gt;Угловые маркеры&lt;/b&gt; — новые угловые маркеры в файлах привязки;&lt;/li&gt;&lt;li&gt;&lt;b&gt;Удаление путей к изображениям&lt;/b&gt; — имена изображений без папки в файлах привязки.&lt;/li&gt;&lt;/ul&gt;</translation>
+        <source>&amp;Map creator</source>
+        <translation>&amp;Создание файлов привязки</translation>
+    </message>
+    <message>
+        <source>Map &amp;list creator</source>
+        <translation>С&amp;писок файлов привязки</translation>
+    </message>
+    <message>
+        <source>&amp;Corner markers</source>
+        <translation>&amp;Угловые маркеры</translation>
+    </message>
+    <message>
+        <source>&amp;Image path remover</source>
+        <translation>Удаление путей к &amp;изображениям</translation>
+    </message>
+    <message>
+        <source>&amp;Find sheet</source>
+        <translation>Поиск >&amp;Поиск листа<amp;листа</translation>
+    </message>
+    <message>
+        <source>C&amp;heck calibration</source>
+        <translation>Про&amp;верка привязки</translation>
+    </message>
+    <message>
+        <source>Calibration files for scanned topographic map sheets. Choose a tool; drop a folder here to make it the current folder.</source>
+        <translation>Файлы привязки для отсканированных листов топографических карт. Выберите инструмент; перетащите сюда папку, чтобы сделать её текущей.</translation>
+    </message>
+    <message>
+        <source>Writes a map file for every sheet image of a folder</source>
+        <translation>Создаёт файл привязки для каждого изображения листа в папке</translation>
+    </message>
+    <message>
+        <source>Lists the map files of a folder in _MapList.csv</source>
+        <translation>Составляет список файлов привязки папки в _MapList.csv</translation>
+    </message>
+    <message>
+        <source>Rewrites the corner markers of the map files of a folder</source>
+        <translation>Переписывает угловые маркеры файлов привязки папки</translation>
+    </message>
+    <message>
+        <source>Strips the folder from the image paths of map files</source>
+        <translation>Убирает папку из путей к изображениям в файлах привязки</translation>
+    </message>
+    <message>
+        <source>Names the sheet that holds a place, at a chosen scale</source>
+        <translation>Называет лист выбранного масштаба, на котором лежит точка</translation>
+    </message>
+    <message>
+        <source>Shows each map&apos;s calibration drawn on its scan</source>
+        <translation>Показывает привязку каждой карты поверх её скана</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Папки</translation>
+    </message>
+    <message>
+        <source>The last folders used: click one to make it the current folder</source>
+        <translation>Последние папки: щёлкните, чтобы сделать папку текущей</translation>
+    </message>
+    <message>
+        <source>Last folders used:</source>
+        <translation>Последние папки:</translation>
+    </message>
+    <message>
+        <source>Current folder: none chosen yet</source>
+        <translation>Текущая папка: ещё не выбрана</translation>
+    </message>
+    <message>
+        <source>Current folder: %1</source>
+        <translation>Текущая папка: %1</translation>
+    </message>
+    <message>
+        <source>None yet: the folder of every run is listed here</source>
+        <translation>Пока нет: здесь появляется папка каждого запуска</translation>
     </message>
 </context>
 <context>
@@ -746,6 +877,10 @@ south-west %4</source>
     <message>
         <source>Done %1 map-files</source>
         <translation>Готово, файлов привязки: %1</translation>
+    </message>
+    <message>
+        <source>the sheet frame was not found (</source>
+        <translation>рамка листа не найдена (</translation>
     </message>
 </context>
 <context>
@@ -1020,6 +1155,85 @@ south-west %4</source>
     </message>
 </context>
 <context>
+    <name>ResultsList</name>
+    <message>
+        <source>The files of the run that were not simply done, and the counts at its end</source>
+        <translation>Файлы запуска, с которыми что-то было не так, и итоги в конце</translation>
+    </message>
+    <message>
+        <source>Results:</source>
+        <translation>Результаты:</translation>
+    </message>
+    <message>
+        <source>Save list…</source>
+        <translation>Сохранить список…</translation>
+    </message>
+    <message>
+        <source>Write the results list to a text file</source>
+        <translation>Записать список результатов в текстовый файл</translation>
+    </message>
+    <message>
+        <source>%1: skipped</source>
+        <translation>%1: пропущен</translation>
+    </message>
+    <message>
+        <source>%1: skipped: %2</source>
+        <translation>%1: пропущен: %2</translation>
+    </message>
+    <message>
+        <source>%1: failed</source>
+        <translation>%1: ошибка</translation>
+    </message>
+    <message>
+        <source>%1: failed: %2</source>
+        <translation>%1: ошибка: %2</translation>
+    </message>
+    <message>
+        <source>%1: warning</source>
+        <translation>%1: предупреждение</translation>
+    </message>
+    <message>
+        <source>%1: warning: %2</source>
+        <translation>%1: предупреждение: %2</translation>
+    </message>
+    <message>
+        <source>%1: made from the margins</source>
+        <translation>%1: привязка по полям</translation>
+    </message>
+    <message>
+        <source>%1: made from the margins: %2</source>
+        <translation>%1: привязка по полям: %2</translation>
+    </message>
+    <message>
+        <source>Written %1, unchanged %2, skipped %3, failed %4</source>
+        <translation>Записано %1, без изменений %2, пропущено %3, с ошибкой %4</translation>
+    </message>
+    <message>
+        <source>, stopped after %1 of %2</source>
+        <translation>, остановлено после %1 из %2</translation>
+    </message>
+    <message>
+        <source>results.txt</source>
+        <translation>результаты.txt</translation>
+    </message>
+    <message>
+        <source>Save the results list</source>
+        <translation>Сохранить список результатов</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt);;All files (*)</source>
+        <translation>Текстовые файлы (*.txt);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удаётся записать %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>SheetCheck</name>
     <message>
         <source>Check calibration</source>
@@ -1239,6 +1453,14 @@ corners up to %1 px from the frame</source>
     <message>
         <source>End the run before the next file</source>
         <translation>Остановить работу перед следующим файлом</translation>
+    </message>
+    <message>
+        <source>Stop the run? %1 of %2 files done.</source>
+        <translation>Остановить работу? Обработано файлов: %1 из %2.</translation>
+    </message>
+    <message>
+        <source>%1 / %2</source>
+        <translation>%1 / %2</translation>
     </message>
 </context>
 <context>
