@@ -634,7 +634,7 @@ south-west %4</source>
     </message>
     <message>
         <source>&amp;Find sheet</source>
-        <translation>Поиск >&amp;Поиск листа<amp;листа</translation>
+        <translation>Поиск &amp;листа</translation>
     </message>
     <message>
         <source>C&amp;heck calibration</source>
