@@ -290,13 +290,19 @@ MapCreatorOptions MapCreator::options() const
 
 void MapCreator::setByImageName(const QString &fileName)
 {
-    const QScopedValueRollback<bool> guessing(m_guessing, true);
-    MapCreatorOptions o = options();
-    MapCreatorGuess::setByImageName(fileName, o, &readSetting);
-    m_cmbScale->setCurrentText(o.scaleText);
-    m_cmbName->setCurrentText(o.maskText);
-    m_cmbPoints->setCurrentText(o.pointsText);
-    setGridMode(o.gridMode);
+    // Options set from a name by a caller win over a typed folder's guess still waiting.
+    const bool fromCaller = !m_guessing;
+    {
+        const QScopedValueRollback<bool> guessing(m_guessing, true);
+        MapCreatorOptions o = options();
+        MapCreatorGuess::setByImageName(fileName, o, &readSetting);
+        m_cmbScale->setCurrentText(o.scaleText);
+        m_cmbName->setCurrentText(o.maskText);
+        m_cmbPoints->setCurrentText(o.pointsText);
+        setGridMode(o.gridMode);
+    }
+    if (fromCaller)
+        optionSetByHand();
 }
 
 void MapCreator::browseIn()

@@ -110,7 +110,8 @@ QList<QPair<QString, QString>> shownTexts(QWidget *window)
         for (QAction *a : w->actions()) {
             add(QStringLiteral("action:") + a->objectName(), a->text());
             add(QStringLiteral("action:") + a->objectName() + QStringLiteral(" tip"),
-                a->toolTip() == QString(a->text()).remove(QLatin1Char('&')) ? QString() : a->toolTip());
+                QString(a->toolTip()).remove(QLatin1Char('&')) == QString(a->text()).remove(QLatin1Char('&')) ? QString()
+                                                                                               : a->toolTip());
         }
     }
     return out;
@@ -118,7 +119,7 @@ QList<QPair<QString, QString>> shownTexts(QWidget *window)
 
 // Texts that are the same in every language: the program's name, the two
 // language names, the map creator's designer caption, numbers, scales, masks,
-// code pages, file patterns and paths.
+// code pages, file patterns, paths and key shortcuts.
 bool sameInEveryLanguage(const QString &text)
 {
     static const QStringList fixed{QStringLiteral("Quillmark"), QStringLiteral("English"),
@@ -128,7 +129,7 @@ bool sameInEveryLanguage(const QString &text)
         return true;
     // No word of two or more Latin letters outside file masks, paths and scales.
     QString words = text;
-    words.remove(QRegularExpression(QStringLiteral("\\*\\.[A-Za-z0-9]+|[/\\\\][^\\s]*|1:\\d+[KM]?|[A-Z]+-[A-Z]+-[A-Z]+")));
+    words.remove(QRegularExpression(QStringLiteral("Ctrl\\+\\S+|\\*\\.[A-Za-z0-9]+|[/\\\\][^\\s]*|1:\\d+[KM]?|[A-Z]+-[A-Z]+-[A-Z]+")));
     return !words.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}")));
 }
 
@@ -249,7 +250,7 @@ private slots:
         QMenu *utility = main.findChild<QMenu *>(QStringLiteral("mnuUtility"));
         QVERIFY(utility);
         QCOMPARE(utility->title(), utilityMenu);
-        QCOMPARE(main.mapCreatorAction()->text(), mapCreatorItem);
+        QCOMPARE(QString(main.mapCreatorAction()->text()).remove(QLatin1Char('&')), mapCreatorItem);
         QMenu *languages = main.findChild<QMenu *>(QStringLiteral("mnuLanguage"));
         QVERIFY(languages);
         QAction *checked = nullptr;
@@ -334,19 +335,24 @@ private slots:
         const auto english = allWindowTexts(m_root.path());
         QVERIFY(Translations::install(QStringLiteral("ru")));
         const auto russian = allWindowTexts(m_root.path());
-        QCOMPARE(russian.size(), english.size());
         QVERIFY(english.size() > 80);
 
+        // Places are matched by name in their order (a window may hold an
+        // entry in one language only, such as a menu bar's overflow button).
+        QHash<QString, QStringList> englishAt;
+        for (const auto &t : english)
+            englishAt[t.first].append(t.second);
         QStringList untranslated;
         int translated = 0;
-        for (int i = 0; i < english.size(); ++i) {
-            QCOMPARE(russian.at(i).first, english.at(i).first);
-            const QString &en = english.at(i).second;
-            const QString &ru = russian.at(i).second;
-            if (en != ru)
+        QHash<QString, int> seen;
+        for (const auto &t : russian) {
+            const QStringList &sources = englishAt.value(t.first);
+            const int n = seen[t.first]++;
+            const QString en = n < sources.size() ? sources.at(n) : QString();
+            if (t.second != en)
                 ++translated;
             else if (!sameInEveryLanguage(en))
-                untranslated.append(english.at(i).first + QStringLiteral(": ") + en);
+                untranslated.append(t.first + QStringLiteral(": ") + en);
         }
         if (!untranslated.isEmpty())
             qWarning("%s", qPrintable(untranslated.join(QLatin1Char('\n'))));
