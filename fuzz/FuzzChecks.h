@@ -269,8 +269,8 @@ inline QString checkSheetPoints(MapFile &map, bool valid)
 
 // A file name through every sheet-name operation, the creator's checks under
 // every scale and mask, and the calibration points and texts of what they give.
-// Quick: the points and texts of the first identity accepted only, and of the
-// raw fields only their geometry.
+// Quick: the program's own masks and scales only, the points and texts of the
+// first identity accepted only, and of the raw fields only their geometry.
 inline QString checkSheet(const QByteArray &data, bool thorough = true)
 {
     // The name is the text before the first zero byte; the bytes after it, if
@@ -279,8 +279,14 @@ inline QString checkSheet(const QByteArray &data, bool thorough = true)
     const QString name = QString::fromUtf8(zero < 0 ? data : data.left(zero));
     const QByteArray raw = zero < 0 ? QByteArray() : data.mid(zero + 1);
 
-    const QStringList masks{QStringLiteral("RCC-LLL"), QStringLiteral("R-CC-LLL"), QString(), name};
-    const int scales[] = {1000, 500, 200, 100, 50, 25, 0, -1, 10, 32767, -32768};
+    // The program's own masks and scales; the thorough check adds an empty
+    // mask, the name as its own mask and scales no caller gives.
+    QStringList masks{QStringLiteral("RCC-LLL"), QStringLiteral("R-CC-LLL")};
+    QList<int> scales{1000, 500, 200, 100, 50, 25, 10};
+    if (thorough) {
+        masks << QString() << name;
+        scales << 0 << -1 << 32767 << -32768;
+    }
 
     (void)Global::getNameNoExt(name);
     (void)Global::getExtension(name);

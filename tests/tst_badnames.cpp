@@ -127,7 +127,7 @@ private slots:
     void commandLine_data()
     {
         QTest::addColumn<QString>("tool");
-        for (const char *tool : {"create", "list", "corners", "strip-paths", "check"})
+        for (const char *tool : {"create", "list", "corners", "strip-paths", "check", "coverage"})
             QTest::newRow(tool) << QString::fromLatin1(tool);
     }
     void commandLine()
@@ -148,6 +148,8 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         if (tool == QLatin1String("check"))
             QVERIFY2(run.outText().startsWith(QStringLiteral("N-37-014.map\t")), qPrintable(output));
+        else if (tool == QLatin1String("coverage"))
+            QVERIFY2(run.outText().contains(QStringLiteral("\"map\":\"N-37-014.map\"")), qPrintable(output));
         else
             QVERIFY2(output.contains(QStringLiteral("Done 1 map-files")), qPrintable(output));
         if (tool == QLatin1String("create"))
