@@ -18,11 +18,27 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <filesystem>
+#include <system_error>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// A temporary folder that is removed through the raw bytes of its names:
+// QTemporaryDir lists the folder by decoded names and cannot remove the
+// files this test makes.
+struct Scratch
+{
+    QTemporaryDir dir;
+    ~Scratch()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(QFile::encodeName(dir.path()).toStdString()), ignored);
+    }
+};
 
 // "N-37-" then "Па" (Windows-1251 0xCF 0xE0), which is not UTF-8.
 const QByteArray kBadStem("N-37-\xCF\xE0");
@@ -108,7 +124,8 @@ private slots:
     // with their bytes escaped; a hidden or folder entry is left out as ever.
     void listing()
     {
-        QTemporaryDir dir;
+        Scratch scratch;
+        QTemporaryDir &dir = scratch.dir;
         QVERIFY(dir.isValid());
         QVERIFY(createRaw(dir.path(), "b.map", "x"));
         QVERIFY(createRaw(dir.path(), "a\xFF\\.map", "x"));
@@ -133,7 +150,8 @@ private slots:
     void commandLine()
     {
         QFETCH(QString, tool);
-        QTemporaryDir dir;
+        Scratch scratch;
+        QTemporaryDir &dir = scratch.dir;
         QVERIFY(dir.isValid());
         const QString folder = dir.filePath(QStringLiteral("maps"));
         QString badName;
@@ -149,7 +167,7 @@ private slots:
         if (tool == QLatin1String("check"))
             QVERIFY2(run.outText().startsWith(QStringLiteral("N-37-014.map\t")), qPrintable(output));
         else if (tool == QLatin1String("coverage"))
-            QVERIFY2(run.outText().contains(QStringLiteral("\"map\":\"N-37-014.map\"")), qPrintable(output));
+            QVERIFY2(run.outText().contains(QStringLiteral("\"N-37-014.map\"")), qPrintable(output));
         else
             QVERIFY2(output.contains(QStringLiteral("Done 1 map-files")), qPrintable(output));
         if (tool == QLatin1String("create"))
@@ -179,7 +197,8 @@ private slots:
     {
         QFETCH(QString, tool);
         QFETCH(QString, good);
-        QTemporaryDir dir;
+        Scratch scratch;
+        QTemporaryDir &dir = scratch.dir;
         QVERIFY(dir.isValid());
         const QString folder = dir.filePath(QStringLiteral("maps"));
         QString badName;
