@@ -78,8 +78,15 @@ int CheckCommand::run(const QStringList &args)
         return 2;
     }
 
-    const QStringList names = MapFileNames::list(folder);
+    QStringList unreadable;
+    const QStringList names = MapFileNames::list(folder, &unreadable);
     int needLook = 0;
+    // A map file whose name cannot be read cannot be checked: it needs a look.
+    for (const QString &name : std::as_const(unreadable)) {
+        put(stderr, program + QStringLiteral(": ") + FolderListing::unreadableNameMessage(folder, name)
+                        + QLatin1Char('\n'));
+        ++needLook;
+    }
     for (const QString &name : names) {
         const SheetRecord sheet = SheetRecord::read(FolderListing::join(folder, name));
         const SheetVerdict::Result verdict = SheetVerdict::judge(sheet, &FrameModule::find);
@@ -108,6 +115,6 @@ int CheckCommand::run(const QStringList &args)
         std::fflush(stdout);
     }
     if (!json)
-        put(stderr, QStringLiteral("%1 of %2 map files need a look\n").arg(needLook).arg(names.size()));
+        put(stderr, QStringLiteral("%1 of %2 map files need a look\n").arg(needLook).arg(names.size() + unreadable.size()));
     return needLook > 0 ? 1 : 0;
 }

@@ -23,6 +23,19 @@ inline QString scratchFile(const char *suffix)
     return QStringLiteral("%1/quillmark-fuzz-%2-%3").arg(folder).arg(::getpid()).arg(QLatin1String(suffix));
 }
 
+// Whether the input gets the thorough checks as well: 1 in `every` inputs,
+// chosen by a hash of the bytes (FNV-1a), so the same input always gets the
+// same checks and a kept failure replays as it was found.
+inline bool sampled(const QByteArray &bytes, unsigned every = 64)
+{
+    quint64 h = 14695981039346656037ULL;
+    for (const char c : bytes) {
+        h ^= quint8(c);
+        h *= 1099511628211ULL;
+    }
+    return h % every == 0;
+}
+
 // Runs `check` on the input; a non-empty result is a failure.
 template <class Check>
 int run(const uint8_t *data, size_t size, Check check)

@@ -39,6 +39,9 @@ public:
         return 0;
     }
 
+    // Whether every byte from `i` on reads as 0: `i` lies past the end of all there is.
+    bool zerosFrom(int i) const { return m_complete && i >= m_size; }
+
     // The first index read that lies past the bytes at hand, -1 when none.
     int wanted() const { return m_wanted; }
 
@@ -141,6 +144,9 @@ Header parse(Bytes &b)
     // walk from segment to segment up to a start-of-frame marker.
     int i = 0;
     for (; i < kWalkLimit; ++i) {
+        // Past the end only zeros follow: no marker there (and no walking them).
+        if (b.zerosFrom(i))
+            return h;
         if (b[i] == 0xFF && b[i + 1] == 0xD8 && b[i + 2] == 0xFF)
             break;
         if (b.wanted() >= 0)
@@ -148,6 +154,8 @@ Header parse(Bytes &b)
     }
     int p = i + 2;
     while (p < kWalkLimit) {
+        if (b.zerosFrom(p))
+            return h;
         if (b[p] == 0xFF && b[p + 1] != 0xFF) {
             const int m = p + 1;
             const int k = b[m];

@@ -76,9 +76,15 @@ bool sameName(const QString &a, const QString &b)
 QString IniFile::read(const QString &file, const QString &section, const QString &key,
                       const QString &def)
 {
+    QString value;
+    return find(file, section, key, value) ? value : def;
+}
+
+bool IniFile::find(const QString &file, const QString &section, const QString &key, QString &value)
+{
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        return def;
+        return false;
     const QList<RawLine> lines = splitLines(f.readAll());
     bool inSection = false;
     for (const RawLine &raw : lines) {
@@ -95,9 +101,10 @@ QString IniFile::read(const QString &file, const QString &section, const QString
             continue;
         if (v.size() >= 2 && v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"')))
             v = v.mid(1, v.size() - 2);
-        return v.left(MaxValueLength);
+        value = v.left(MaxValueLength);
+        return true;
     }
-    return def;
+    return false;
 }
 
 bool IniFile::write(const QString &file, const QString &section, const QString &key,

@@ -17,6 +17,9 @@ public:
     // The value of `key` in `section`, or `def` when the file, the section or the key is absent.
     static QString read(const QString &file, const QString &section, const QString &key,
                         const QString &def);
+    // The value of `key` in `section` into `value`; false (and `value` untouched)
+    // when the file, the section or the key is absent.
+    static bool find(const QString &file, const QString &section, const QString &key, QString &value);
 
     // Stores `value` (written as it is given: quoting is the caller's business).
     // False when nothing was written: the value or the names cannot be held by

@@ -7,7 +7,9 @@
 #include "tools/CornerEdit.h"
 #include "tools/SheetRecord.h"
 
+#include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -113,8 +115,8 @@ void TestCliCheck::usage_data()
 
     QTest::newRow("no folder") << QStringList{"check"} << 2 << "MAPS_DIR";
     QTest::newRow("missing folder") << QStringList{"check", "/nonexistent/maps"} << 2 << "is not exist";
-    QTest::newRow("two folders") << QStringList{"check", ".", ".."} << 2 << "only one";
-    QTest::newRow("unknown option") << QStringList{"check", ".", "--fast"} << 2 << "--fast";
+    QTest::newRow("two folders") << QStringList{"check", "%DIR%", "%DIR%"} << 2 << "only one";
+    QTest::newRow("unknown option") << QStringList{"check", "%DIR%", "--fast"} << 2 << "--fast";
 }
 
 void TestCliCheck::usage()
@@ -122,10 +124,26 @@ void TestCliCheck::usage()
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
     QFETCH(QString, stderrWord);
+    // %DIR% holds sheets (maps and images) the check would read.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(makeSheet(dir.path(), 1, QStringLiteral("no-frame")));
+    QVERIFY(makeSheet(dir.path(), 2, QStringLiteral("implausible")));
+    for (QString &a : args)
+        a.replace(QLatin1String("%DIR%"), dir.path());
+    const auto snapshot = [&dir] {
+        QMap<QString, QByteArray> files;
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+            files.insert(name, SheetImages::read(dir.filePath(name)));
+        return files;
+    };
+    const QMap<QString, QByteArray> before = snapshot();
+    QCOMPARE(before.size(), 4);
     const CliRun r = CliRun::run(args);
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.errText().contains(stderrWord), qPrintable(r.errText()));
     QVERIFY(r.out.isEmpty());
+    QCOMPARE(snapshot(), before);
 }
 
 QTEST_GUILESS_MAIN(TestCliCheck)

@@ -3,6 +3,7 @@
 #include <QDir>
 #include "common/CliRun.h"
 
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -36,6 +37,15 @@ private:
     {
         const CliRun r = CliRun::run(QStringList{"create"} + args);
         return Outcome{r.exitCode, r.outText(), r.errText()};
+    }
+
+    // Every file of a folder by name with its bytes.
+    static QMap<QString, QByteArray> snapshot(const QString &folder)
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+            files.insert(name, SheetImages::read(folder + '/' + name));
+        return files;
     }
 
     static QStringList lines(const QString &path)
@@ -102,15 +112,21 @@ private slots:
         QFETCH(QStringList, maps);
 
         const QString dir = folderWith(names);
+        // On a usage error the folder also holds an old map the run would
+        // replace: nothing of the folder may change.
+        if (code == 2)
+            QVERIFY(SheetImages::write(dir + "/N-37-001.map", "OziExplorer Map Data File Version 2.2\r\nold\r\n"));
+        const QMap<QString, QByteArray> before = snapshot(dir);
         const Outcome o = cli(QStringList{dir} + options);
         QCOMPARE(o.code, code);
         QCOMPARE(o.out, out);
         if (code == 2) {
             QVERIFY(o.err.contains("quillmark-cli create: "));
-        } else {
-            QStringList err = o.err.split('\n', Qt::SkipEmptyParts);
-            QCOMPARE(err, errLines);
+            QCOMPARE(snapshot(dir), before);
+            return;
         }
+        QStringList err = o.err.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(err, errLines);
         QCOMPARE(QDir(dir).entryList({"*.map"}, QDir::Files, QDir::Name), maps);
     }
 
@@ -122,10 +138,14 @@ private slots:
         QCOMPARE(o.out, QString());
         QCOMPARE(o.err, "Error: Folder " + gone + " is not exist\n");
 
-        const QString dir = folderWith({"N-37-001.jpg"});
+        const QString dir = folderWith({"N-37-001.jpg", "N-37-002.jpg"});
+        QVERIFY(SheetImages::write(dir + "/N-37-001.map", "OziExplorer Map Data File Version 2.2\r\nold\r\n"));
+        const QMap<QString, QByteArray> before = snapshot(dir);
         const Outcome o2 = cli({dir, "--out", gone});
         QCOMPARE(o2.code, 2);
         QCOMPARE(o2.err, "Error: Folder " + gone + " is not exist\n");
+        QCOMPARE(snapshot(dir), before);
+        QVERIFY(!QFileInfo::exists(gone));
     }
 
     void noFolderGiven()

@@ -4,6 +4,8 @@
 
 #include "common/CliRun.h"
 
+#include <QDir>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +21,15 @@ QByteArray workableMap()
     QByteArray bytes = toCrLf(readAll(fixturePath(QStringLiteral("gk5-pul42.map"))));
     bytes = replaceLine(bytes, 2, "C:\\maps\\gk5-pul42.jpg");
     return replaceLine(bytes, 46, "MMPXY,2,7,7");
+}
+
+// Every file of a folder by name with its bytes.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+        files.insert(name, readAll(folder + QLatin1Char('/') + name));
+    return files;
 }
 
 struct Outcome
@@ -128,7 +139,7 @@ void TestCliUtilities::usage_data()
     QTest::newRow("--on-error without value") << QStringList{"strip-paths", "%DIR%", "--on-error"} << 2 << "--on-error";
     QTest::newRow("unknown option") << QStringList{"list", "--fast", "%DIR%"} << 2 << "--fast";
     QTest::newRow("help") << QStringList{"corners", "--help"} << 0 << "";
-    QTest::newRow("empty folder") << QStringList{"strip-paths", "%DIR%"} << 0 << "";
+    QTest::newRow("empty folder") << QStringList{"strip-paths", "%EMPTY%"} << 0 << "";
 }
 
 void TestCliUtilities::usage()
@@ -136,10 +147,21 @@ void TestCliUtilities::usage()
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
     QFETCH(QString, stderrHas);
+    // %DIR% holds maps each tool would change (and a list would be written
+    // beside them) and a sheet image; %EMPTY% is an empty folder.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (QString &a : args)
+    const QByteArray map = workableMap();
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("N-37-001.map")), map));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("N-37-002.map")), map));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("N-37-001.jpg")), QByteArray("\xFF\xD8\xFF\xE0 not a whole image")));
+    QTemporaryDir empty;
+    QVERIFY(empty.isValid());
+    for (QString &a : args) {
         a.replace(QLatin1String("%DIR%"), dir.path());
+        a.replace(QLatin1String("%EMPTY%"), empty.path());
+    }
+    const QMap<QString, QByteArray> before = snapshot(dir.path());
     const Outcome o = runCli(args);
     QCOMPARE(o.exitCode, exitCode);
     if (!stderrHas.isEmpty())
@@ -148,9 +170,10 @@ void TestCliUtilities::usage()
         QVERIFY2(o.err.isEmpty(), qPrintable(o.err));
     if (args.contains(QLatin1String("--help")))
         QVERIFY(o.out.startsWith(QLatin1String("Usage: ")));
-    // Nothing is written on a usage error.
-    if (exitCode == 2)
-        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    // Nothing is written on a usage error (nor for --help): every file keeps its bytes.
+    if (exitCode == 2 || args.contains(QLatin1String("--help")))
+        QCOMPARE(snapshot(dir.path()), before);
+    QCOMPARE(snapshot(empty.path()), (QMap<QString, QByteArray>()));
 }
 
 QTEST_GUILESS_MAIN(TestCliUtilities)

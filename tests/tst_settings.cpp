@@ -4,9 +4,18 @@
 #include "settings/Settings.h"
 #include "settings/WindowPlacement.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
+
+#include <cstdio>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +37,49 @@ void writeAll(const QString &path, const QByteArray &bytes)
 // "Папка" (folder) in Windows-1251.
 const QByteArray kPapka1251("\xCF\xE0\xEF\xEA\xE0");
 const QString kPapka = QString::fromUtf8("Папка");
+
+// Runs `body` as user and group 65534 ("nobody") when the test runs as root,
+// for whom no folder is read-only: in a child process that drops its
+// privileges for good. The child reports its own failures (QVERIFY in `body`)
+// and its exit status fails the test here. A plain user runs `body` as it is.
+void asUnprivileged(const std::function<void()> &body)
+{
+    if (::geteuid() != 0) {
+        body();
+        return;
+    }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    QVERIFY2(child >= 0, "fork failed");
+    if (child == 0) {
+        int status = 3;
+        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 && ::getuid() != 0) {
+            body();
+            status = QTest::currentTestFailed() ? 1 : 0;
+        } else {
+            std::fprintf(stderr, "cannot become user 65534\n");
+        }
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status), "the unprivileged child did not exit");
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+// A folder every user may enter and write in (its parent too): for the
+// unprivileged child of asUnprivileged().
+bool openToAll(const QString &path)
+{
+    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                           | QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                           | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                           | QFileDevice::WriteOther | QFileDevice::ExeOther);
+}
+
+const QFileDevice::Permissions kReadOnlyFolder = QFileDevice::ReadOwner | QFileDevice::ExeOwner
+    | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
 
 } // namespace
 
@@ -228,22 +280,122 @@ private slots:
                  m_dir.filePath(expected));
     }
 
+    // The program's folder cannot be written: the settings go to the
+    // configuration folder, made on the first write.
+    void unwritableFolderUsesConfigFolder_data()
+    {
+        QTest::addColumn<bool>("iniBeside");    // a settings file stands beside the program
+        QTest::addColumn<bool>("iniWritable");  // and may itself be written
+        QTest::newRow("no file beside") << false << false;
+        QTest::newRow("read-only file beside") << true << false;
+        QTest::newRow("writable file in a read-only folder") << true << true;
+    }
     void unwritableFolderUsesConfigFolder()
     {
-        // The first write makes a configuration folder that is not there yet.
-        const QString config = m_dir.filePath(QStringLiteral("config/quillmark"));
-        Settings::setSettingsFile(config + QStringLiteral("/quillmark.ini"));
-        QVERIFY(Settings::WriteSetting(QStringLiteral("Path"), QStringLiteral("/x")));
-        QCOMPARE(Settings::ReadSetting(QStringLiteral("Path"), QString()), QStringLiteral("/x"));
+        QFETCH(bool, iniBeside);
+        QFETCH(bool, iniWritable);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(openToAll(root.path()));
+        const QString bin = root.filePath(QStringLiteral("bin"));
+        const QString exe = bin + QStringLiteral("/quillmark");
+        const QString beside = bin + QStringLiteral("/quillmark.ini");
+        const QString config = root.filePath(QStringLiteral("config/quillmark"));
+        const QString fallback = config + QStringLiteral("/quillmark.ini");
+        asUnprivileged([&] {
+            QVERIFY(QDir().mkpath(bin));
+            if (iniBeside) {
+                writeAll(beside, "[sets]\r\n");
+                QVERIFY(QFile::setPermissions(beside, iniWritable ? QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                                  : QFileDevice::ReadOwner));
+            }
+            QVERIFY(QFile::setPermissions(bin, kReadOnlyFolder));
+            QVERIFY(!QFileInfo(bin).isWritable());
+            QCOMPARE(Settings::settingsFileFor(exe, config), fallback);
+            Settings::setSettingsFile(Settings::settingsFileFor(exe, config), Settings::readOnlyFileFor(exe, config));
+            QVERIFY(Settings::WriteSetting(QStringLiteral("Path"), QStringLiteral("/x")));
+            QCOMPARE(readAll(fallback), QByteArray("[sets]\r\nPath=/x\r\n"));
+            QCOMPARE(Settings::ReadSetting(QStringLiteral("Path"), QString()), QStringLiteral("/x"));
+            if (iniBeside)
+                QCOMPARE(readAll(beside), QByteArray("[sets]\r\n"));
+        });
+    }
 
-        QTemporaryDir bin;
-        QVERIFY(QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::ExeOwner));
-        const bool writable = QFileInfo(bin.path()).isWritable();
-        const QString chosen = Settings::settingsFileFor(bin.filePath(QStringLiteral("quillmark")), config);
-        QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (writable)
-            QSKIP("this user may write into any folder");
-        QCOMPARE(chosen, config + QStringLiteral("/quillmark.ini"));
+    // A read-only settings file beside a program whose folder cannot be
+    // written: its values are read, and only what changes goes to the
+    // configuration folder, whose values then come first.
+    void readOnlyFileBesideIsRead_data()
+    {
+        QTest::addColumn<QStringList>("writes");   // key=value written in turn
+        QTest::addColumn<QByteArray>("fallback");  // the configuration folder's file after them ("" none)
+        QTest::addColumn<QStringList>("reads");    // key=value read after them
+        const QStringList untouched{QStringLiteral("Path=C:\\") + kPapka, QStringLiteral("Scale=1:100K"),
+                                    QStringLiteral("PathIn=C:\\Scans 2010"), QStringLiteral("Top=default")};
+        QTest::newRow("nothing written") << QStringList() << QByteArray() << untouched;
+        QTest::newRow("same values not written")
+            << QStringList{QStringLiteral("Path=C:\\") + kPapka, QStringLiteral("scale=1:100K"),
+                           QStringLiteral("PathIn=C:\\Scans 2010")}
+            << QByteArray() << untouched;
+        QTest::newRow("a changed key goes to the fallback")
+            << QStringList{QStringLiteral("Scale=1:50K"), QStringLiteral("Path=C:\\") + kPapka}
+            << QByteArray("[sets]\r\nScale=1:50K\r\n")
+            << QStringList{QStringLiteral("Path=C:\\") + kPapka, QStringLiteral("Scale=1:50K"),
+                           QStringLiteral("PathIn=C:\\Scans 2010")};
+        QTest::newRow("a new key goes to the fallback")
+            << QStringList{QStringLiteral("Top=7")} << QByteArray("[sets]\r\nTop=7\r\n")
+            << QStringList{QStringLiteral("Scale=1:100K"), QStringLiteral("Top=7")};
+        QTest::newRow("changed back: the fallback keeps it")
+            << QStringList{QStringLiteral("Scale=1:50K"), QStringLiteral("Scale=1:100K")}
+            << QByteArray("[sets]\r\nScale=1:100K\r\n") << untouched;
+        QTest::newRow("quoted value kept in the format")
+            << QStringList{QStringLiteral("PathIn=D:\\") + kPapka + QStringLiteral(" 2")}
+            << QByteArray("[sets]\r\nPathIn=\"D:\\" + kPapka1251 + " 2\"\r\n")
+            << QStringList{QStringLiteral("PathIn=D:\\") + kPapka + QStringLiteral(" 2")};
+    }
+    void readOnlyFileBesideIsRead()
+    {
+        QFETCH(QStringList, writes);
+        QFETCH(QByteArray, fallback);
+        QFETCH(QStringList, reads);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(openToAll(root.path()));
+        const QString bin = root.filePath(QStringLiteral("bin"));
+        const QString exe = bin + QStringLiteral("/quillmark");
+        const QString beside = bin + QStringLiteral("/quillmark.ini");
+        const QString config = root.filePath(QStringLiteral("config/quillmark"));
+        const QByteArray besideBytes = "; installed with the program\r\n[Sets]\r\nPath=C:\\" + kPapka1251
+            + "\r\nSCALE = 1:100K\r\nPathIn=\"C:\\Scans 2010\"\r\n";
+        asUnprivileged([&] {
+            QVERIFY(QDir().mkpath(bin));
+            writeAll(beside, besideBytes);
+            QVERIFY(QFile::setPermissions(beside, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+            QVERIFY(QFile::setPermissions(bin, kReadOnlyFolder));
+            const QString chosen = Settings::settingsFileFor(exe, config);
+            QCOMPARE(chosen, config + QStringLiteral("/quillmark.ini"));
+            QCOMPARE(Settings::readOnlyFileFor(exe, config), beside);
+            Settings::setSettingsFile(chosen, beside);
+            for (const QString &w : writes) {
+                const qsizetype eq = w.indexOf(QLatin1Char('='));
+                QVERIFY2(Settings::WriteSetting(w.left(eq), w.mid(eq + 1)), qPrintable(w));
+            }
+            QCOMPARE(QFile::exists(chosen), !fallback.isEmpty());
+            QCOMPARE(readAll(chosen), fallback);
+            for (const QString &r : reads) {
+                const qsizetype eq = r.indexOf(QLatin1Char('='));
+                QCOMPARE(Settings::ReadSetting(r.left(eq), QStringLiteral("default")), r.mid(eq + 1));
+            }
+            QCOMPARE(readAll(beside), besideBytes);
+        });
+    }
+
+    // Where the program's folder can be written there is no read-only file.
+    void writableFolderHasNoReadOnlyFile()
+    {
+        const QString exe = m_dir.filePath(QStringLiteral("quillmark"));
+        writeAll(m_file, "[sets]\r\nPath=/a\r\n");
+        QCOMPARE(Settings::settingsFileFor(exe, m_dir.filePath(QStringLiteral("config"))), m_file);
+        QCOMPARE(Settings::readOnlyFileFor(exe, m_dir.filePath(QStringLiteral("config"))), QString());
     }
 
     void placementSaveOrder()

@@ -60,7 +60,15 @@ QList<CoverageFile::Feature> CoverageFile::fromMaps(const QString &folder, RunOb
 {
     QList<Feature> out;
     int skipped = 0;
-    const QStringList files = FolderListing::files(folder);
+    QStringList unreadable;
+    const QStringList files = FolderListing::files(folder, &unreadable);
+    for (const QString &name : std::as_const(unreadable)) {
+        if (Global::getExtension(name).toUpper() != QLatin1String("MAP"))
+            continue;
+        observer.message(FolderListing::unreadableNameMessage(folder, name) + QStringLiteral("; left out of the coverage"),
+                         kWarning, RunObserver::Icon::Warning);
+        ++skipped;
+    }
     for (int i = 0; i < files.size(); ++i) {
         const QString &name = files.at(i);
         if (Global::getExtension(name).toUpper() != QLatin1String("MAP"))
@@ -110,7 +118,15 @@ QList<CoverageFile::Feature> CoverageFile::fromNames(const QString &folder, RunO
                                       "OZF", "ECW", "SID", "OZF2", "OZF3"};
     QList<Feature> out;
     int skipped = 0;
-    const QStringList files = FolderListing::files(folder);
+    QStringList unreadable;
+    const QStringList files = FolderListing::files(folder, &unreadable);
+    for (const QString &name : std::as_const(unreadable)) {
+        if (!kinds.contains(Global::getExtension(name).toUpper()))
+            continue;
+        observer.message(FolderListing::unreadableNameMessage(folder, name) + QStringLiteral("; left out of the coverage"),
+                         kWarning, RunObserver::Icon::Warning);
+        ++skipped;
+    }
     for (int i = 0; i < files.size(); ++i) {
         const QString &name = files.at(i);
         if (!kinds.contains(Global::getExtension(name).toUpper()))

@@ -194,7 +194,8 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
     QString minor, major, km;
     gridTexts(scale, minor, major, km);
 
-    const QStringList files = FolderListing::files(options.inFolder);
+    QStringList unreadable;
+    const QStringList files = FolderListing::files(options.inFolder, &unreadable);
     // The progress total counts the sheet images only, not the other files
     // (the map files written beside them, for one).
     const int total = int(std::count_if(files.cbegin(), files.cend(), [](const QString &name) {
@@ -220,6 +221,16 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         return true;
     };
 
+    // Sheet images whose names cannot be read fail first, each with its message.
+    for (const QString &name : std::as_const(unreadable)) {
+        if (result.cancelled)
+            break;
+        if (sizeSource(Global::getExtension(name).toUpper()) == SizeSource::None)
+            continue;
+        current = name;
+        fail(FolderListing::unreadableNameMessage(options.inFolder, name));
+    }
+
     // The frame search runs ahead of the loop on all cores, over the files
     // the loop will calibrate.
     std::unique_ptr<FrameLookahead> frames;
@@ -240,7 +251,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         frames = std::make_unique<FrameLookahead>(options.findFrame, std::move(jobs));
     }
 
-    for (int i = 0; i < int(files.size()); ++i) {
+    for (int i = 0; i < int(files.size()) && !result.cancelled; ++i) {
         if (observer.isCancelled()) {
             result.cancelled = true;
             break;

@@ -12,13 +12,17 @@ bool MapFileNames::isMapFileName(const QString &fileName)
     return fileName.mid(dot + 1).toUpper() == QLatin1String("MAP");
 }
 
-QStringList MapFileNames::list(const QString &folder)
+QStringList MapFileNames::list(const QString &folder, QStringList *unreadable)
 {
     QStringList out;
-    const QStringList names = FolderListing::files(folder);
+    const QStringList names = FolderListing::files(folder, unreadable);
     for (const QString &name : names) {
         if (isMapFileName(name))
             out.append(name);
+    }
+    if (unreadable) {
+        // The extension of a shown name is as it is in the file's bytes.
+        unreadable->removeIf([](const QString &name) { return !isMapFileName(name); });
     }
     return out;
 }

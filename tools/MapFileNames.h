@@ -10,8 +10,9 @@ class MapFileNames
 {
 public:
     static bool isMapFileName(const QString &fileName);
-    // The map files of a folder in FolderListing's order.
-    static QStringList list(const QString &folder);
+    // The map files of a folder in FolderListing's order; `unreadable`, when
+    // given, receives those whose names cannot be read (FolderListing::files).
+    static QStringList list(const QString &folder, QStringList *unreadable = nullptr);
     // The continue question every utility asks after a bad file.
     static QString continueQuestion();
 };

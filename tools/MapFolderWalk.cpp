@@ -8,7 +8,10 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
+#include <numeric>
+#include <vector>
 
 bool MapFolderWalk::requireFolder(const QString &folder, RunObserver &observer, RunResult &result)
 {
@@ -23,22 +26,35 @@ bool MapFolderWalk::requireFolder(const QString &folder, RunObserver &observer, 
 void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Options &options,
                          const FileWork &work, RunResult &result)
 {
-    const QStringList names = MapFileNames::list(folder);
+    QStringList unreadable;
+    QStringList names = MapFileNames::list(folder, &unreadable);
+    // A map file whose name cannot be read fails in its place in the order.
+    const qsizetype readable = names.size();
+    names.append(unreadable);
+    std::vector<qsizetype> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(), [&names](qsizetype a, qsizetype b) { return names.at(a) < names.at(b); });
     for (int i = 0; i < names.size(); ++i) {
         if (observer.isCancelled()) {
             result.cancelled = true;
             break;
         }
-        const QString &name = names.at(i);
+        const bool nameUnreadable = order[size_t(i)] >= readable;
+        const QString &name = names.at(order[size_t(i)]);
         observer.progress(i + 1, int(names.size()), name);
         const QString path = FolderListing::join(folder, name);
         QString error;
-        try {
-            error = work(path, name);
-        } catch (const MapError &e) {
-            error = e.text();
-        } catch (const std::exception &e) {
-            error = QCoreApplication::translate("MapFolderWalk", "Map ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
+        if (nameUnreadable) {
+            error = FolderListing::unreadableNameMessage(folder, name);
+        } else {
+            try {
+                error = work(path, name);
+            } catch (const MapError &e) {
+                error = e.text();
+            } catch (const std::exception &e) {
+                error = QCoreApplication::translate("MapFolderWalk", "Map ") + path + QStringLiteral(": ")
+                    + QString::fromLocal8Bit(e.what());
+            }
         }
         if (!error.isEmpty()) {
             observer.fileResult(name, RunObserver::FileOutcome::Failed, error);
@@ -48,7 +64,7 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
                 result.cancelled = true;
                 break;
             }
-            if (!options.countFailed)
+            if (!options.countFailed || nameUnreadable)
                 continue;
         } else if (!options.workReportsOutcome) {
             observer.fileResult(name, RunObserver::FileOutcome::Unchanged, QString());

@@ -351,7 +351,6 @@ private slots:
     {
         const QString in = newFolder(QStringLiteral("sheets in"));
         const QString out = newFolder(QStringLiteral("maps out"));
-        const QString reference = newFolder(QStringLiteral("reference"));
         makeImage(in + QStringLiteral("/N-37-001.png"), 120, 90);
         makeImage(in + QStringLiteral("/N-37-002.png"), 64, 48);
         makeImage(in + QStringLiteral("/X-37-001.png"), 64, 48);
@@ -399,19 +398,68 @@ private slots:
         QCOMPARE(bar->value(), 3);
         QVERIFY(bar->isHidden());
 
-        // The core run with the same options writes the same bytes.
+        // The window's options, then the maps it wrote, byte for byte: 1:100K
+        // sheets N-37-001 (56°00'..55°40' N, 36°00'..36°30' E) and N-37-002
+        // (36°30'..37°00' E), 9 points, margins 6 % at the top, 5 % at the
+        // bottom and 4 % at the sides, cut to whole pixels; metric grid.
         MapCreatorOptions options = w->options();
         QCOMPARE(options.outFolder, out);
-        options.outFolder = reference;
-        RecordingObserver recorder;
-        const RunResult result = MapCreatorRun::run(options, recorder);
-        QCOMPARE(result.count, 3);
-        QCOMPARE(mapFiles(reference), mapFiles(out));
-        for (const QString &name : mapFiles(out)) {
-            const QByteArray bytes = readAll(out + QLatin1Char('/') + name);
-            QVERIFY(bytes.contains("OziExplorer Map Data File"));
-            QCOMPARE(bytes, readAll(reference + QLatin1Char('/') + name));
-        }
+        QCOMPARE(options.inFolder, in);
+        QCOMPARE(options.pointsText, QStringLiteral("9"));
+        const QByteArray head = "OziExplorer Map Data File Version 2.2\r\n";
+        const QByteArray datum = "1 ,Map Code,\r\n"
+                                 "Pulkovo 1942 (1),WGS 84,   0.0000,   0.0000,WGS 84\r\n"
+                                 "Reserved 1\r\n"
+                                 "Reserved 2\r\n"
+                                 "Magnetic Variation, , , E\r\n"
+                                 "Map Projection,Transverse Mercator,PolyCal,No,AutoCalOnly,No,BSBUseWPX,No\r\n";
+        QByteArray unusedPoints;
+        for (const char *n : {"10", "11", "12", "13", "14", "15", "16", "17", "18", "19", "20", "21", "22", "23",
+                              "24", "25", "26", "27", "28", "29", "30"})
+            unusedPoints += QByteArray("Point") + n + ",xy,,,in, deg,,,,,,, grid,,,,\r\n";
+        const QByteArray setup = "Projection Setup,0.000000000,39.000000000 , 1.000000000, 07500000.00, 0.00,,,,,\r\n"
+                                 "Map Feature = MF ; Map Comment = MC These follow if they exist\r\n"
+                                 "Track File = TF These follow if they exist\r\n"
+                                 "Moving Map Parameters = MM? These follow if they exist\r\n"
+                                 "MM0,Yes\r\n"
+                                 "MMPNUM,4\r\n";
+        const QByteArray openPosition = "MOP,Map Open Position,0,0\r\n";
+        const QByteArray tail = "Other Grid Setup\r\n"
+                                "GRGRID,Yes,2 Km,No,16711680,255,2 Km,0,16777215,8,0,Yes,Yes,No,x\r\n";
+        const QByteArray first = head + "N-37-001\r\nN-37-001.png\r\n" + datum
+            + "Point01,xy,4,5,in, deg,56, 0.0000,N,36, 0.0000,E, grid,,,,N\r\n"
+              "Point02,xy,115,5,in, deg,56, 0.0000,N,36, 30.0000,E, grid,,,,N\r\n"
+              "Point03,xy,115,85,in, deg,55, 40.0000,N,36, 30.0000,E, grid,,,,N\r\n"
+              "Point04,xy,4,85,in, deg,55, 40.0000,N,36, 0.0000,E, grid,,,,N\r\n"
+              "Point05,xy,60,45,in, deg,55, 50.0000,N,36, 15.0000,E, grid,,,,N\r\n"
+              "Point06,xy,60,5,in, deg,56, 0.0000,N,36, 15.0000,E, grid,,,,N\r\n"
+              "Point07,xy,4,45,in, deg,55, 50.0000,N,36, 0.0000,E, grid,,,,N\r\n"
+              "Point08,xy,115,45,in, deg,55, 50.0000,N,36, 30.0000,E, grid,,,,N\r\n"
+              "Point09,xy,60,85,in, deg,55, 40.0000,N,36, 15.0000,E, grid,,,,N\r\n"
+            + unusedPoints + setup
+            + "MMPXY,1,4,5\r\nMMPXY,2,115,5\r\nMMPXY,3,115,85\r\nMMPXY,4,4,85\r\n"
+              "MMPLL,1,36.000000 , 56.000000\r\nMMPLL,2,36.500000 , 56.000000\r\n"
+              "MMPLL,3,36.500000 , 55.666667\r\nMMPLL,4,36.000000 , 55.666667\r\n"
+              "MM1B,494.222222\r\n"
+            + openPosition + "IWH,Map Image Width/Height,120,90\r\n" + tail;
+        const QByteArray second = head + "N-37-002\r\nN-37-002.png\r\n" + datum
+            + "Point01,xy,2,2,in, deg,56, 0.0000,N,36, 30.0000,E, grid,,,,N\r\n"
+              "Point02,xy,61,2,in, deg,56, 0.0000,N,37, 0.0000,E, grid,,,,N\r\n"
+              "Point03,xy,61,45,in, deg,55, 40.0000,N,37, 0.0000,E, grid,,,,N\r\n"
+              "Point04,xy,2,45,in, deg,55, 40.0000,N,36, 30.0000,E, grid,,,,N\r\n"
+              "Point05,xy,32,24,in, deg,55, 50.0000,N,36, 45.0000,E, grid,,,,N\r\n"
+              "Point06,xy,32,2,in, deg,56, 0.0000,N,36, 45.0000,E, grid,,,,N\r\n"
+              "Point07,xy,2,24,in, deg,55, 50.0000,N,36, 30.0000,E, grid,,,,N\r\n"
+              "Point08,xy,61,24,in, deg,55, 50.0000,N,37, 0.0000,E, grid,,,,N\r\n"
+              "Point09,xy,32,45,in, deg,55, 40.0000,N,36, 45.0000,E, grid,,,,N\r\n"
+            + unusedPoints + setup
+            + "MMPXY,1,2,2\r\nMMPXY,2,61,2\r\nMMPXY,3,61,45\r\nMMPXY,4,2,45\r\n"
+              "MMPLL,1,36.500000 , 56.000000\r\nMMPLL,2,37.000000 , 56.000000\r\n"
+              "MMPLL,3,37.000000 , 55.666667\r\nMMPLL,4,36.500000 , 55.666667\r\n"
+              "MM1B,926.666667\r\n"
+            + openPosition + "IWH,Map Image Width/Height,64,48\r\n" + tail;
+        QCOMPARE(readAll(out + QStringLiteral("/N-37-001.map")), first);
+        QCOMPARE(readAll(out + QStringLiteral("/N-37-002.map")), second);
 
         // The settings of the run's start.
         QCOMPARE(Settings::ReadSetting(QStringLiteral("Path"), QString()), out);
