@@ -96,7 +96,7 @@ bool FrameImage::loadWithQt(const QString &path)
     // pixels keeps it within the same memory.
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels / 4) {
-        m_reason = QStringLiteral("the image is %1 x %2 pixels: too large to decode").arg(size.width()).arg(size.height());
+        m_reason = QCoreApplication::translate("FrameImage", "the image is %1 x %2 pixels: too large to decode").arg(size.width()).arg(size.height());
         return false;
     }
     reader.setAllocationLimit(static_cast<int>(kMaxPixels / (1000 * 1000)) + 16);

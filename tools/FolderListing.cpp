@@ -2,6 +2,7 @@
 
 #include "mapfile/Windows1251.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 
@@ -106,7 +107,8 @@ QString FolderListing::unreadableNameMessage(const QString &folder, const QStrin
             raw.append(char(shownName.at(i).unicode()));
         }
     }
-    return QStringLiteral("Cannot read the name of file %1 in folder %2 (read as Windows-1251: %3): "
-                          "the name is not valid in the file system's encoding, rename the file")
+    return QCoreApplication::translate("FolderListing",
+                                       "Cannot read the name of file %1 in folder %2 (read as Windows-1251: %3): "
+                                       "the name is not valid in the file system's encoding, rename the file")
         .arg(shownName, folder, Windows1251::decode(raw));
 }

@@ -315,6 +315,13 @@ south-west %4</source>
     </message>
 </context>
 <context>
+    <name>FolderListing</name>
+    <message>
+        <source>Cannot read the name of file %1 in folder %2 (read as Windows-1251: %3): the name is not valid in the file system&apos;s encoding, rename the file</source>
+        <translation>Не удаётся прочитать имя файла %1 в папке %2 (в кодировке Windows-1251: %3): имя не подходит к кодировке файловой системы, переименуйте файл</translation>
+    </message>
+</context>
+<context>
     <name>FolderToolWindow</name>
     <message>
         <source>Map files path: </source>
