@@ -2,7 +2,6 @@
 
 #include "settings/RecentFolders.h"
 #include "settings/Settings.h"
-#include "settings/WindowPlacement.h"
 #include "ui/AboutBox.h"
 #include "ui/CornerMarkers.h"
 #include "ui/FindSheet.h"
@@ -12,6 +11,7 @@
 #include "ui/PathRemover.h"
 #include "ui/SheetCheck.h"
 #include "ui/Translations.h"
+#include "ui/WidgetPlacement.h"
 
 #include <QCloseEvent>
 #include <QCommandLinkButton>
@@ -19,11 +19,9 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QScreen>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(QWidget *parent)
@@ -215,50 +213,13 @@ void MainWindow::openFindSheet()
 
 void MainWindow::restorePlacement()
 {
-    // Left and Top are the frame's corner (pos(), move()), Width and Height the inside (size(), resize()),
-    // as for the tool windows.
     resize(minimumSizeHint().expandedTo(QSize(560, 500)));
-    WindowPlacement p;
-    p.left = pos().x();
-    p.top = pos().y();
-    p.width = width();
-    p.height = height();
-    const QPoint designed = pos();
-    p.restore(QLatin1String(PlacementName));
-
-    // A place on a screen that is gone would put the window out of reach: it keeps its own place then.
-    const QRect wanted(p.left, p.top, p.width, p.height);
-    bool onScreen = false;
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(wanted))
-            onScreen = true;
-    }
-    resize(p.width, p.height);
-    if (onScreen && QPoint(p.left, p.top) != designed) {
-        move(p.left, p.top);
-        setAttribute(Qt::WA_Moved);
-    }
-    if (p.maximised)
-        setWindowState(windowState() | Qt::WindowMaximized);
-    else
-        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    WidgetPlacement::restore(this, QLatin1String(PlacementName));
 }
 
 void MainWindow::savePlacement()
 {
-    WindowPlacement p;
-    p.maximised = isMaximized();
-    QRect g(pos(), size());
-    if (p.maximised) {
-        // The normal place, so that the window comes back to it when un-maximised.
-        const QPoint frameOffset = geometry().topLeft() - pos();
-        g = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
-    }
-    p.left = g.x();
-    p.top = g.y();
-    p.width = g.width();
-    p.height = g.height();
-    p.save(QLatin1String(PlacementName));
+    WidgetPlacement::save(this, QLatin1String(PlacementName));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -1,8 +1,8 @@
 #include "ui/ToolWindow.h"
 
-#include "settings/WindowPlacement.h"
 #include "ui/GuiRunObserver.h"
 #include "ui/ResultsList.h"
+#include "ui/WidgetPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QThread>
 
 namespace {
@@ -281,32 +280,7 @@ void ToolWindow::reject()
 void ToolWindow::RestoreFormPlacement()
 {
     adjustSize(); // the designed size, kept when nothing is stored
-    // Left and Top are the frame's corner (pos(), move()), Width and Height the inside (size(), resize()).
-    WindowPlacement p;
-    const QRect g(pos(), size());
-    p.left = g.x();
-    p.top = g.y();
-    p.width = g.width();
-    p.height = g.height();
-    p.restore(m_placementName);
-
-    // A place stored on a screen that is gone would put the window out of reach:
-    // it keeps its own place then, but takes the stored size.
-    const QRect wanted(p.left, p.top, p.width, p.height);
-    bool onScreen = false;
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(wanted))
-            onScreen = true;
-    }
-    resize(p.width, p.height);
-    if (onScreen && (p.left != g.x() || p.top != g.y())) {
-        move(p.left, p.top);
-        setAttribute(Qt::WA_Moved);
-    }
-    if (p.maximised)
-        setWindowState(windowState() | Qt::WindowMaximized);
-    else
-        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    WidgetPlacement::restore(this, m_placementName);
 }
 
 void ToolWindow::SaveFormPlacement()
@@ -314,19 +288,7 @@ void ToolWindow::SaveFormPlacement()
     if (m_placementSaved)
         return;
     m_placementSaved = true;
-    WindowPlacement p;
-    p.maximised = isMaximized();
-    // The normal place of a maximised window, so that it comes back to it when un-maximised.
-    QRect g(pos(), size());
-    if (p.maximised) {
-        const QPoint frameOffset = geometry().topLeft() - pos();
-        g = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
-    }
-    p.left = g.x();
-    p.top = g.y();
-    p.width = g.width();
-    p.height = g.height();
-    p.save(m_placementName);
+    WidgetPlacement::save(this, m_placementName);
 }
 
 void ToolWindow::closeEvent(QCloseEvent *event)
