@@ -99,6 +99,19 @@ void spoilFirstMarker(const QString &path)
     writeFile(path, bytes);
 }
 
+// A map file without its corner markers: every MMPXY and MMPLL line taken out.
+void dropMarkers(const QString &path)
+{
+    const QList<QByteArray> lines = readAll(path).split('\n');
+    QByteArray kept;
+    for (const QByteArray &line : lines) {
+        if (!line.startsWith("MMPXY,") && !line.startsWith("MMPLL,"))
+            kept += line + '\n';
+    }
+    kept.chop(1);
+    writeFile(path, kept);
+}
+
 // A folder tool window over a run of `total` made-up files. Each file is
 // reported Written once `gate` gives a permit; a stop or Cancel is noticed
 // while it waits. `blocked` makes the second file wait for its permit without
@@ -289,14 +302,19 @@ private slots:
         QCOMPARE(list->lines().last(), QStringLiteral("Written 0, unchanged 0, skipped 3, failed 1"));
     }
 
-    // The corner-marker tool over a folder with a file that is no map.
+    // The corner-marker tool over a folder with a file that is no map, a map
+    // with a wrong marker and a map without markers.
     void cornerMarkersResults()
     {
         const QString maps = newFolder(QStringLiteral("maps"));
-        makeMaps(maps, {QStringLiteral("N-37-001"), QStringLiteral("N-37-002")});
+        makeMaps(maps, {QStringLiteral("N-37-001"), QStringLiteral("N-37-002"), QStringLiteral("N-37-003")});
         spoilFirstMarker(maps + QStringLiteral("/N-37-002.map"));
         writeFile(maps + QStringLiteral("/bad.map"), "not a map\r\n");
         const QByteArray kept = readAll(maps + QStringLiteral("/N-37-001.map"));
+        // A map without markers gets them back where the program writes them, after MMPNUM.
+        const QByteArray whole = readAll(maps + QStringLiteral("/N-37-003.map"));
+        dropMarkers(maps + QStringLiteral("/N-37-003.map"));
+        QVERIFY(!readAll(maps + QStringLiteral("/N-37-003.map")).contains("MMPXY"));
 
         CornerMarkers w;
         child<QLineEdit>(&w, "txtPathOut")->setText(maps);
@@ -307,10 +325,11 @@ private slots:
         compareRows(w.resultsList()->lines(),
                     {exactly(QStringLiteral("bad.map: failed: Map ") + maps
                              + QStringLiteral("/bad.map is not an OziExplorer map file. Map don't process")),
-                     exactly(QStringLiteral("Written 1, unchanged 1, skipped 0, failed 1"))});
+                     exactly(QStringLiteral("Written 2, unchanged 1, skipped 0, failed 1"))});
         QCOMPARE(readAll(maps + QStringLiteral("/N-37-001.map")), kept);
         QVERIFY(!readAll(maps + QStringLiteral("/N-37-002.map")).contains("MMPXY,1,1,1\r\n"));
-        QCOMPARE(answerer.texts().last(), QStringLiteral("Done 3 map-files"));
+        QCOMPARE(readAll(maps + QStringLiteral("/N-37-003.map")), whole);
+        QCOMPARE(answerer.texts().last(), QStringLiteral("Done 4 map-files"));
     }
 
     // "Save list…" writes the rows as UTF-8 text, one line per row.
