@@ -15,6 +15,7 @@ struct Loaded
 {
     FindFunction find = nullptr;
     SourceFunction source = nullptr;
+    QLibrary *library = nullptr; // kept loaded for the life of the program
     QString error;
 };
 
@@ -35,8 +36,10 @@ const Loaded &loaded()
             if (library->load()) {
                 state.find = reinterpret_cast<FindFunction>(library->resolve("quillmark_frame_find"));
                 state.source = reinterpret_cast<SourceFunction>(library->resolve("quillmark_frame_corner_source"));
-                if (state.find && state.source)
+                if (state.find && state.source) {
+                    state.library = library;
                     return;
+                }
                 state.find = nullptr;
                 state.source = nullptr;
             }
