@@ -2,6 +2,7 @@
 // guess from a typed input folder, the folder chooser's typed path, New folder
 // and last folders, the main window's tool buttons and folders, folders
 // dropped onto the windows, and the main window's place.
+#include "common/CaseFolders.h"
 #include "settings/RecentFolders.h"
 #include "settings/Settings.h"
 #include "ui/CornerMarkers.h"
@@ -140,9 +141,8 @@ class TestHomeWindows : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_root;
+    CaseFolders m_cases;
     QString m_work;
-    int m_caseNo = 0;
 
     QString newFolder(const QString &name)
     {
@@ -169,17 +169,14 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
+        QVERIFY(m_cases.isValid());
         qRegisterMetaType<RunResult>();
     }
 
     void init()
     {
-        m_work = m_root.filePath(QStringLiteral("case%1").arg(++m_caseNo));
-        QVERIFY(QDir().mkpath(m_work));
-        QVERIFY(QDir::setCurrent(m_work));
-        Settings::setSettingsFile(m_root.filePath(QStringLiteral("settings%1.ini").arg(m_caseNo)));
-        Settings::setLastPath(QString());
+        m_work = m_cases.next();
+        QVERIFY(!m_work.isEmpty());
     }
 
     // The output folder of a run comes back when the window opens again.

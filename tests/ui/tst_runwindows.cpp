@@ -3,6 +3,7 @@
 // is stopped, the progress count, the status line while a box is up, the
 // keyboard focus, and closing a window whose worker is blocked.
 #include "common/BoxAnswerer.h"
+#include "common/CaseFolders.h"
 #include "common/RecordingObserver.h"
 #include "settings/Settings.h"
 #include "tools/MapCreatorRun.h"
@@ -179,9 +180,8 @@ class TestRunWindows : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_root;
+    CaseFolders m_cases;
     QString m_work;
-    int m_caseNo = 0;
 
     QString newFolder(const QString &name)
     {
@@ -212,17 +212,14 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
+        QVERIFY(m_cases.isValid());
         qRegisterMetaType<RunResult>();
     }
 
     void init()
     {
-        m_work = m_root.filePath(QStringLiteral("case%1").arg(++m_caseNo));
-        QVERIFY(QDir().mkpath(m_work));
-        QVERIFY(QDir::setCurrent(m_work));
-        Settings::setSettingsFile(m_root.filePath(QStringLiteral("settings%1.ini").arg(m_caseNo)));
-        Settings::setLastPath(QString());
+        m_work = m_cases.next();
+        QVERIFY(!m_work.isEmpty());
     }
 
     void cleanup()

@@ -2,6 +2,7 @@
 // first start, the guessing from the first image, a map creator run with its
 // message boxes, window placement, and closing a window during a run.
 #include "common/BoxAnswerer.h"
+#include "common/CaseFolders.h"
 #include "common/RecordingObserver.h"
 #include "settings/Settings.h"
 #include "tools/MapCreatorRun.h"
@@ -80,9 +81,8 @@ class TestWindows : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_root;
+    CaseFolders m_cases;
     QString m_work; // the current folder of each test
-    int m_caseNo = 0;
 
     QString newFolder(const QString &name)
     {
@@ -107,18 +107,15 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
+        QVERIFY(m_cases.isValid());
         qRegisterMetaType<RunResult>();
     }
 
     // A fresh settings file (none) and an empty current folder for every test.
     void init()
     {
-        m_work = m_root.filePath(QStringLiteral("case%1").arg(++m_caseNo));
-        QVERIFY(QDir().mkpath(m_work));
-        QVERIFY(QDir::setCurrent(m_work));
-        Settings::setSettingsFile(m_root.filePath(QStringLiteral("settings%1.ini").arg(m_caseNo)));
-        Settings::setLastPath(QString());
+        m_work = m_cases.next();
+        QVERIFY(!m_work.isEmpty());
     }
 
     void openFromMenu_data()
