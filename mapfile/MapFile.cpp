@@ -268,12 +268,17 @@ QString errnoText(int error)
 
 // The file a name finally stands for: symbolic links followed, so that a
 // write through a link changes the file it points to and keeps the link.
-std::filesystem::path followLinks(std::filesystem::path path, const QString &shown)
+// `found` tells whether that file is there (false only when it is surely
+// missing: the same look-up then needs no second system call).
+std::filesystem::path followLinks(std::filesystem::path path, const QString &shown, bool &found)
 {
     for (int depth = 0; depth < 40; ++depth) {
         std::error_code ec;
-        if (!std::filesystem::is_symlink(path, ec))
+        const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+        if (!std::filesystem::is_symlink(status)) {
+            found = status.type() != std::filesystem::file_type::not_found;
             return path;
+        }
         const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
         if (ec)
             throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": %2")
@@ -679,9 +684,18 @@ qint64 MapFile::appendRawLine(const QString &title, const QString &body, int idx
     // Windows-1251 bytes straight into place; false for a character the code
     // page lacks, a line break, or a comma where reading would split.
     const auto put = [&out](const QString &text, bool commaAllowed) {
-        for (const QChar ch : text) {
-            const char16_t c = ch.unicode();
-            const int b = c < 0x80 ? int(c) : Windows1251::byteOf(c);
+        const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+        const char16_t *const stop = in + text.size();
+        const char16_t comma = commaAllowed ? u'\n' : u','; // a comma that is allowed is no stop
+        for (; in != stop; ++in) {
+            const char16_t c = *in;
+            if (c < 0x80) {
+                if (c == u'\n' || c == comma)
+                    return false;
+                *out++ = char(c);
+                continue;
+            }
+            const int b = Windows1251::byteOf(c);
             if (b < 0 || b == '\n' || (b == ',' && !commaAllowed))
                 return false;
             *out++ = char(b);
@@ -931,7 +945,7 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
             m_firstPointLine = idx;
         const Fields f(body, 12);
         const bool noPixel = f.count < 2 || f.part[1].trimmed().isEmpty()
-            || (f.count > 3 && f.part[3].toString().toLower() == QLatin1String("ex"));
+            || (f.count > 3 && f.part[3].compare(u"ex", Qt::CaseInsensitive) == 0);
         if (noPixel) {
             p.X = -1;
             p.Y = -1;
@@ -1043,10 +1057,10 @@ void MapFile::WriteMap(const QString &name, bool syncToDisk) const
     // cannot be written leaves the old file as it was.
     const QByteArray bytes = ToBytes();
 
-    const std::filesystem::path target = followLinks(toPath(shown), shown);
-    const QFileInfo info(fromPath(target));
+    bool found = true;
+    const std::filesystem::path target = followLinks(toPath(shown), shown, found);
     bool exists = false;
-    if (info.exists()) {
+    if (const QFileInfo info = found ? QFileInfo(fromPath(target)) : QFileInfo(); found && info.exists()) {
         if (info.isDir())
             throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": it is a folder").arg(shown));
         // The rename below would replace a read-only file; it must be refused
@@ -1113,38 +1127,65 @@ bool MapFile::hasHeader() const
 
 // --- calibration points ----------------------------------------------------------------
 
+MapFile::Coord MapFile::coordOf(const QString &strType)
+{
+    if (upperIs(strType, "LAT"))
+        return Coord::Lat;
+    if (upperIs(strType, "LON"))
+        return Coord::Lon;
+    if (upperIs(strType, "Y"))
+        return Coord::Y;
+    if (upperIs(strType, "X"))
+        return Coord::X;
+    return Coord::None;
+}
+
 double MapFile::GetPoint(int iPN, const QString &strType) const
 {
-    const MapPoint &p = point(iPN);
-    if (upperIs(strType, "LAT"))
+    return pointValue(iPN, coordOf(strType));
+}
+
+double MapFile::pointValue(int k, Coord c) const
+{
+    const MapPoint &p = point(k);
+    switch (c) {
+    case Coord::Lat:
         return p.Lat;
-    if (upperIs(strType, "LON"))
+    case Coord::Lon:
         return p.Lon;
-    if (upperIs(strType, "Y"))
+    case Coord::Y:
         return p.Y;
-    if (upperIs(strType, "X"))
+    case Coord::X:
         return p.X;
+    case Coord::None:
+        break;
+    }
     return 0;
 }
 
 double MapFile::CreatePoint(int k, const QString &strType) const
 {
-    if (upperIs(strType, "LAT"))
+    return newPointValue(k, coordOf(strType));
+}
+
+double MapFile::newPointValue(int k, Coord c) const
+{
+    if (c == Coord::Lat)
         return SheetGeometry::latitude(sheetFields(), k);
-    if (upperIs(strType, "LON"))
+    if (c == Coord::Lon)
         return SheetGeometry::longitude(sheetFields(), k);
     const bool stored = m_pointCount >= 4;
     if (HasFrameCorners && k >= 1 && k <= 4) {
-        if (upperIs(strType, "X"))
+        if (c == Coord::X)
             return std::round(FrameCorners[2 * (k - 1)]);
-        if (upperIs(strType, "Y"))
+        if (c == Coord::Y)
             return std::round(FrameCorners[2 * (k - 1) + 1]);
     }
-    if (upperIs(strType, "Y")) {
+    if (c == Coord::Y) {
         const double H = iY;
         const double top = dMTop;
         const double bottom = dMBottom;
-        const auto n = [this](int p) { return GetPoint(p, QStringLiteral("Y")); };
+        const auto n = [this](int p) { return pointValue(p, Coord::Y); };
         switch (k) {
         case 1:
         case 2:
@@ -1170,10 +1211,10 @@ double MapFile::CreatePoint(int k, const QString &strType) const
             return 0;
         }
     }
-    if (upperIs(strType, "X")) {
+    if (c == Coord::X) {
         const double W = iX;
         const double side = dMSide;
-        const auto n = [this](int p) { return GetPoint(p, QStringLiteral("X")); };
+        const auto n = [this](int p) { return pointValue(p, Coord::X); };
         switch (k) {
         case 1:
         case 4:
@@ -1309,8 +1350,8 @@ void MapFile::SortPoints()
             if (i == j)
                 continue;
             trapped([&] {
-                const bool sameLat = CreatePoint(j, QStringLiteral("lat")) == GetPoint(i, QStringLiteral("lat"));
-                const bool sameLon = CreatePoint(j, QStringLiteral("lon")) == GetPoint(i, QStringLiteral("lon"));
+                const bool sameLat = newPointValue(j, Coord::Lat) == pointValue(i, Coord::Lat);
+                const bool sameLon = newPointValue(j, Coord::Lon) == pointValue(i, Coord::Lon);
                 if (sameLat && sameLon)
                     SwapPoints(i, j);
             });
@@ -1492,17 +1533,17 @@ int MapFile::SetPoint(int k, bool fCanCreateNew)
 
     double X = 0, Y = 0, Lat = 0, Lon = 0;
     int tag = -1;
-    if (GetPoint(k, QStringLiteral("lat")) != 0 || GetPoint(k, QStringLiteral("lon")) != 0) {
-        X = HasFrameCorners ? CreatePoint(k, QStringLiteral("X")) : GetPoint(k, QStringLiteral("X"));
-        Y = HasFrameCorners ? CreatePoint(k, QStringLiteral("Y")) : GetPoint(k, QStringLiteral("Y"));
-        Lat = GetPoint(k, QStringLiteral("Lat"));
-        Lon = GetPoint(k, QStringLiteral("Lon"));
+    if (pointValue(k, Coord::Lat) != 0 || pointValue(k, Coord::Lon) != 0) {
+        X = HasFrameCorners ? newPointValue(k, Coord::X) : pointValue(k, Coord::X);
+        Y = HasFrameCorners ? newPointValue(k, Coord::Y) : pointValue(k, Coord::Y);
+        Lat = pointValue(k, Coord::Lat);
+        Lon = pointValue(k, Coord::Lon);
         tag = 0;
     } else if (fCanCreateNew) {
-        X = CreatePoint(k, QStringLiteral("X"));
-        Y = CreatePoint(k, QStringLiteral("Y"));
-        Lat = CreatePoint(k, QStringLiteral("Lat"));
-        Lon = CreatePoint(k, QStringLiteral("Lon"));
+        X = newPointValue(k, Coord::X);
+        Y = newPointValue(k, Coord::Y);
+        Lat = newPointValue(k, Coord::Lat);
+        Lon = newPointValue(k, Coord::Lon);
     } else {
         return k;
     }

@@ -145,6 +145,11 @@ public:
     bool hasHeader() const;
 
 private:
+    // A point's coordinate, as the texts "Lat", "Lon", "X" and "Y" name it.
+    enum class Coord { Lat, Lon, X, Y, None };
+    static Coord coordOf(const QString &strType);
+    double pointValue(int k, Coord c) const;    // GetPoint
+    double newPointValue(int k, Coord c) const; // CreatePoint
     void ParseLine(QString &Title, QString &body, int idx);
     // CreateNew line by line, every line through AddLine.
     void buildNew(const QString &ImgFile);

@@ -88,9 +88,9 @@ bool RegularFile::open(const QString &fileName)
         close();
         return false;
     }
-    const int flags = ::fcntl(m_fd, F_GETFL);
-    if (flags >= 0)
-        (void)::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
+    // A regular file reads the same with O_NONBLOCK, so the flag stays (two
+    // system calls a file saved); read() clears it should a file system
+    // answer EAGAIN all the same.
     m_size = st.st_size;
 #endif
     return true;
@@ -113,6 +113,13 @@ qint64 RegularFile::read(char *data, qint64 max)
             return qint64(n);
         if (errno == EINTR)
             continue;
+#ifndef Q_OS_WIN
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            const int flags = ::fcntl(m_fd, F_GETFL);
+            if (flags >= 0 && (flags & O_NONBLOCK) && ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+                continue;
+        }
+#endif
         m_error = errnoText(errno);
         return -1;
     }

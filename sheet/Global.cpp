@@ -26,6 +26,9 @@ const QString kMaskNoSeparator = QStringLiteral("RCC-LLL");
 // it is not there (or when upper-casing does not give one character).
 int positionIn(const QString &set, QChar ch)
 {
+    const char16_t c = ch.unicode();
+    if (c < 0x80) // ASCII upper-cases in place, without a string
+        return int(set.indexOf(QChar(c >= 'a' && c <= 'z' ? char16_t(c - 'a' + 'A') : c))) + 1;
     const QString upper = QString(ch).toUpper();
     if (upper.size() != 1)
         return 0;

@@ -314,8 +314,9 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
         // An empty map file holds nothing to keep (a power cut can leave one
         // behind for a new map that never reached the disk): it is made anew,
         // also when existing maps are to be skipped.
-        const bool emptyMap = mapInfo.exists() && mapInfo.isFile() && mapInfo.size() == 0;
-        const bool exists = mapInfo.exists() && !emptyMap;
+        const bool present = mapInfo.exists(); // one look-up: a missing file is not cached
+        const bool emptyMap = present && mapInfo.isFile() && mapInfo.size() == 0;
+        const bool exists = present && !emptyMap;
         if (exists && options.skipExisting) {
             observer.fileResult(fileName, RunObserver::FileOutcome::Skipped,
                                 QCoreApplication::translate("MapCreatorRun", "its map file exists"));
