@@ -25,8 +25,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j2 --target quillmark-cli quillmark-bench-floor >/dev/null
 cli=$root/$build/cli/quillmark-cli
-floor=$root/$build/bench/quillmark-bench-floor
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package 'time')"; exit 2; }
+floor=$root/$build/bench/quillmark-bench-floor
 
 # Sheet names over all rows A..V, columns 1..60 and lists 1..144, with the
 # 1:50K and 1:25K forms (Latin letters) mixed in; headers of all four formats.
@@ -62,22 +62,18 @@ while n < count:
 PY
 }
 
-measure() { # label command...
-  local log
-  log=$(mktemp)
-  /usr/bin/time -v "$@" >/dev/null 2>"$log" || true
-  local elapsed rss
-  elapsed=$(grep "Elapsed (wall clock)" "$log" | awk '{print $NF}')
-  rss=$(grep "Maximum resident set size" "$log" | awk '{print $NF}')
-  rm -f "$log"
-  # h:mm:ss or m:ss.cc -> seconds
-  python3 -c "
-import sys
-parts = '$elapsed'.split(':'); s = 0.0
-for p in parts: s = s * 60 + float(p)
-print(f'{s:.3f} {int($rss) / 1024:.1f}')"
+measure() { # command... -> "seconds peak-MB"
+  # Wall time to the microsecond (GNU time's own is in hundredths, too coarse
+  # for runs of a few tenths of a second); GNU time gives the peak memory.
+  python3 - "$@" <<'PY'
+import subprocess, sys, time
+t = time.perf_counter()
+run = subprocess.run(["/usr/bin/time", "-f", "%M"] + sys.argv[1:], stdout=subprocess.DEVNULL,
+                     stderr=subprocess.PIPE, text=True)
+elapsed = time.perf_counter() - t
+print(f"{elapsed:.4f} {int(run.stderr.split()[-1]) / 1024:.1f}")
+PY
 }
-
 # Moves the maps of a folder out of the way (into the bench folder's trash, removed
 # at the end). Deleting them instead would distort the next run: ext4 searches
 # past recently deleted inodes when it creates files, for up to minutes.

@@ -159,8 +159,18 @@ void SheetCheck::loadFolder()
         return;
     }
     Settings::WriteSetting(QStringLiteral("Path"), m_txtPath->text());
-    for (const QString &name : MapFileNames::list(folder))
+    QStringList unreadable;
+    for (const QString &name : MapFileNames::list(folder, &unreadable))
         records.push_back(SheetRecord::read(FolderListing::join(folder, name)));
+    // A map file whose name cannot be read is listed all the same, marked,
+    // with the reason, rather than left out of the folder in silence.
+    for (const QString &name : std::as_const(unreadable)) {
+        SheetRecord r;
+        r.mapPath = FolderListing::join(folder, name);
+        r.sheetName = name;
+        r.error = FolderListing::unreadableNameMessage(folder, name);
+        records.push_back(r);
+    }
     m_model->setRecords(records);
     updateCoverage();
     if (m_sorted->rowCount() > 0)

@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -31,6 +32,9 @@
 #include <QtTest>
 
 #include <map>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,6 +73,7 @@ private slots:
     void changedOnDisk();
     void coverageSelects();
     void menuOpensWindow();
+    void unreadableNameListed();
 
 private:
     // Sheets N-37-001.. as PNG scans with a drawn frame and the creator's maps;
@@ -357,4 +362,30 @@ void TestSheetCheck::menuOpensWindow()
 }
 
 QTEST_MAIN(TestSheetCheck)
+
+// A map file whose name is not valid in the file system's encoding (Windows-1251
+// bytes, as unpacked archives leave them) is listed first, marked, with its reason.
+void TestSheetCheck::unreadableNameListed()
+{
+    makeSheets(2);
+    const QByteArray raw = QFile::encodeName(m_work) + "/\xCA\xE0\xF0\xF2\xE0.map"; // "Карта" in Windows-1251
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0)
+        QSKIP("this file system does not take names that are not valid UTF-8");
+    ::close(fd);
+    // QDir cannot remove a name it cannot read: the test removes it itself.
+    const auto removeRaw = qScopeGuard([&raw] { ::unlink(raw.constData()); });
+
+    SheetCheck w(nullptr, finder({}, QPointF()));
+    w.loadFolder();
+    QCOMPARE(w.model()->count(), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(w.isComplete(), 20000);
+    const QModelIndex first = w.sortedModel()->index(0, 0);
+    QCOMPARE(first.data(SheetListModel::VerdictRole).toString(), QStringLiteral("implausible"));
+    QVERIFY(first.data(SheetListModel::NeedsLookRole).toBool());
+    const SheetListModel::Entry &e = w.model()->entry(w.sortedModel()->mapToSource(first).row());
+    QVERIFY2(e.verdict.reason.contains(QString::fromUtf8("Карта")), qPrintable(e.verdict.reason));
+    QVERIFY(!w.sortedModel()->index(1, 0).data(SheetListModel::NeedsLookRole).toBool());
+}
+
 #include "tst_sheetcheck.moc"
