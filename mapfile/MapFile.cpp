@@ -252,14 +252,12 @@ std::filesystem::path toPath(const QString &name)
 #endif
 }
 
+#ifdef Q_OS_WIN
 QString fromPath(const std::filesystem::path &path)
 {
-#ifdef Q_OS_WIN
     return QString::fromStdWString(path.native());
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-#endif
 }
+#endif
 
 QString errnoText(int error)
 {
@@ -369,23 +367,18 @@ public:
             fail(errnoText(errno));
     }
 
+#ifndef Q_OS_WIN
     // Gives the temporary file the permissions (and, where allowed, the owner)
-    // of the file it replaces.
-    void copyModeFrom(const std::filesystem::path &target)
+    // of the file it replaces, as `st` gives them.
+    void copyModeFrom(const struct stat &st)
     {
-#ifdef Q_OS_WIN
-        Q_UNUSED(target);
-#else
-        struct stat st;
-        if (::stat(target.c_str(), &st) != 0)
-            return;
         if (::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
             // Only the owner or root may give a file away; a file of our own stays ours.
         }
         if (::fchmod(m_fd, st.st_mode & 07777) != 0)
             fail(errnoText(errno));
-#endif
     }
+#endif
 
     void replace(const std::filesystem::path &target, bool syncFolder)
     {
@@ -1059,23 +1052,44 @@ void MapFile::WriteMap(const QString &name, bool syncToDisk) const
 
     bool found = true;
     const std::filesystem::path target = followLinks(toPath(shown), shown, found);
+    // The rename below would replace a read-only file; it must be refused
+    // here (and for root as well, who may write anything).
+    const auto folderError = [&shown] {
+        return MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": it is a folder").arg(shown));
+    };
+    const auto readOnlyError = [&shown] {
+        return MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": the file is read-only").arg(shown));
+    };
     bool exists = false;
+#ifdef Q_OS_WIN
     if (const QFileInfo info = found ? QFileInfo(fromPath(target)) : QFileInfo(); found && info.exists()) {
         if (info.isDir())
-            throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": it is a folder").arg(shown));
-        // The rename below would replace a read-only file; it must be refused
-        // here (and for root as well, who may write anything).
+            throw folderError();
         const QFileDevice::Permissions perms = info.permissions();
         const bool anyWrite = perms & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
         if (!anyWrite || !info.isWritable())
-            throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": the file is read-only").arg(shown));
+            throw readOnlyError();
         exists = true;
     }
+#else
+    // One stat gives the type, the mode bits and the owner to copy; access()
+    // tells whether this user may write it.
+    struct stat st;
+    if (found && ::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            throw folderError();
+        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ::access(target.c_str(), W_OK) != 0)
+            throw readOnlyError();
+        exists = true;
+    }
+#endif
 
     TempFile temp(target, shown);
     temp.write(bytes);
+#ifndef Q_OS_WIN
     if (exists)
-        temp.copyModeFrom(target);
+        temp.copyModeFrom(st);
+#endif
     if (syncToDisk)
         temp.sync();
     temp.close();
