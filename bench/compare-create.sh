@@ -11,6 +11,8 @@
 # formats the header reader knows, images of the constant size (TIFF without
 # a header, OZF), names that fail a check and files that are no sheets.
 set -euo pipefail
+# The Python below takes the image headers from bench/imageheaders.py.
+export QUILLMARK_BENCH_SCRIPTS="$(cd "$(dirname "$0")" && pwd)"
 [ $# -ge 2 ] || { echo "usage: $0 OLD_CLI NEW_CLI [COUNT]"; exit 2; }
 old=$(realpath "$1")
 new=$(realpath "$2")
@@ -20,20 +22,11 @@ rm -rf "$work"
 mkdir -p "$work"
 
 python3 - "$work/in" "$count" <<'PY'
-import os, struct, sys
+import os, sys
 root, count = sys.argv[1], int(sys.argv[2])
 rows = "ABCDEFGHIJKLMNOPQRSTUV"
-def jpeg(w, h):
-    return (bytes.fromhex("FFD8FFE000104A46494600010100000100010000") + bytes.fromhex("FFC00011") + b"\x08"
-            + struct.pack(">HH", h, w) + bytes.fromhex("03012200021101031101FFD9"))
-def png(w, h):
-    return bytes.fromhex("89504E470D0A1A0A0000000D49484452") + struct.pack(">II", w, h) + bytes.fromhex("0802000000") + b"\0" * 4
-def gif(w, h):
-    return b"GIF89a" + struct.pack("<HH", w, h) + b"\xf7\0\0"
-def bmp(w, h):
-    b = bytearray(54); b[0:2] = b"BM"; b[14] = 40; b[18:22] = struct.pack("<i", w); b[22:26] = struct.pack("<i", h); b[26] = 1; b[28] = 24
-    return bytes(b)
-kinds = [("jpg", jpeg), ("png", png), ("gif", gif), ("bmp", bmp)]
+sys.path.insert(0, os.environ["QUILLMARK_BENCH_SCRIPTS"])
+from imageheaders import bmp, gif, jpeg, kinds, png
 latin, cyrillic = "ABVG", "АБВГ"
 def name(scale, i, sep):
     row = rows[i % 22]; col = 1 + (i // 22) % 60
