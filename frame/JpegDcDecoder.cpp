@@ -41,13 +41,14 @@ bool failed(JpegDcDecoder::Result &r, const char *why)
     return false;
 }
 
-// The skip entry: bits 0-3 the bits of all its symbols (codes and their
-// magnitude bits), 4-9 how far they move the coefficient index, 10-15 how far
-// all but the last move it. An end of block, or any move that fills the block
-// whatever it started at, counts 63.
-constexpr uint16_t skipEntry(unsigned bits, unsigned advance, unsigned prefix)
+// The skip entry: bits 0-5 the bits of all its symbols (codes and their
+// magnitude bits; the low six bits, as a 64-bit shift takes its count), 8-13
+// how far they move the coefficient index, 16-21 how far all but the last move
+// it. An end of block, or any move that fills the block whatever it started
+// at, counts 63.
+constexpr uint32_t skipEntry(unsigned bits, unsigned advance, unsigned prefix)
 {
-    return uint16_t(bits | (std::min(advance, 63u) << 4) | (prefix << 10));
+    return bits | (std::min(advance, 63u) << 8) | (prefix << 16);
 }
 
 // How far one AC symbol moves the coefficient index, the way libjpeg counts:
@@ -494,7 +495,7 @@ bool JpegDcDecoder::decodeScan(Result &r)
     {
         const uint16_t *dcLookup;
         const uint16_t *acSingle;
-        const uint16_t *acSkip;
+        const uint32_t *acSkip;
         const HuffmanTable *dc;
         const HuffmanTable *ac;
         int component;
@@ -691,17 +692,16 @@ bool JpegDcDecoder::decodeScan(Result &r)
                     // The AC coefficients, skipped. Four steps of at most
                     // kLookupBits bits fit in one refill; a symbol taken alone
                     // refills before and after.
-                    const uint16_t *skip = blk.acSkip;
+                    const uint32_t *skip = blk.acSkip;
                     const uint16_t *single = blk.acSingle;
                     unsigned k = 1;
                     bool bad = false;
                     auto step = [&]() {
                         const unsigned e = skip[acc >> (64 - kLookupBits)];
-                        if (e && k + (e >> 10) < 64) [[likely]] {
-                            const unsigned n = e & 15;
-                            acc <<= n;
-                            bits -= int(n);
-                            k += (e >> 4) & 63;
+                        if (e && k + (e >> 16) < 64) [[likely]] {
+                            acc <<= (e & 63);
+                            bits -= int(e & 63);
+                            k += (e >> 8) & 63;
                         } else {
                             // At the end of a block, or a long code, or many magnitude bits.
                             refill();

@@ -60,7 +60,7 @@ private:
         std::vector<uint16_t> single;
         // AC tables: the next kLookupBits bits to the whole symbols they hold
         // (see buildSkipLookup()); 0 when they hold no whole symbol.
-        std::vector<uint16_t> skip;
+        std::vector<uint32_t> skip;
     };
 
     struct Component
