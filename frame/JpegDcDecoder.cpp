@@ -675,13 +675,12 @@ bool JpegDcDecoder::decodeScan(Result &r)
                     }
                     acc <<= len;
                     bits -= len;
-                    int diff = 0;
-                    if (s) {
-                        const int v = int(acc >> (64 - s));
-                        acc <<= s;
-                        bits -= s;
-                        diff = v < (1 << (s - 1)) ? v - (1 << s) + 1 : v;
-                    }
+                    // The difference's magnitude bits, without a branch (none when s is 0).
+                    const int v = int((acc >> 1) >> (63 - s));
+                    acc <<= s;
+                    bits -= s;
+                    const int half = (1 << s) >> 1;
+                    const int diff = v + (((v - half) >> 31) & (int(~0u << s) + 1));
                     int &pred = predictor[size_t(blk.component)];
                     pred = int(uint32_t(pred) + uint32_t(diff));
                     const int dc = int16_t(pred); // libjpeg keeps the coefficient in 16 bits
