@@ -11,7 +11,7 @@
 // A baseline JPEG at an eighth of its size from the DC coefficients alone:
 // every 8x8 block becomes one pixel (the block's mean, DC/8 + 128, the value
 // libjpeg gives at scale 1/8), the AC coefficients are only skipped. It is the
-// thumbnail path for large scans, several times faster than libjpeg's 1/8
+// thumbnail path for large scans, over twice as fast as libjpeg's 1/8
 // decode, which still decodes every AC coefficient.
 //
 // Sequential Huffman files of 8 bits with one (grey) or three components in

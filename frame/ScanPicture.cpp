@@ -101,7 +101,7 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
             r.sourceSize = reader.size();
         const QSize wanted = fitted(r.sourceSize, maxSide);
         // A thumbnail at an eighth or less from the DC coefficients alone,
-        // several times faster than libjpeg; the kinds of JPEG it declines,
+        // over twice as fast as libjpeg; the kinds of JPEG it declines,
         // and damaged ones, go to libjpeg below.
         if (format == "jpeg" && maxSide > 0 && atAnEighth(r.sourceSize, wanted)) {
             const JpegDcDecoder::Result dc = JpegDcDecoder::read(path);
