@@ -5,8 +5,10 @@
 #include <QString>
 
 // A scan decoded in colour for the eye: a thumbnail or the whole image for the
-// corner editor. Qt reads JPEG at a reduced size natively, and PNG, BMP and
-// GIF as they are; OpenCV reads what Qt cannot (TIFF above all) and every
+// corner editor. A JPEG thumbnail of an eighth or less comes from the DC
+// coefficients alone (JpegDcDecoder) when the file is a kind that it reads;
+// Qt reads other JPEGs at a reduced size natively, and PNG, BMP and GIF as
+// they are; OpenCV reads what Qt cannot (TIFF above all) and every
 // large non-JPEG scan, since it holds three bytes a pixel where Qt holds four.
 // The pixel size comes from the file's header first, so that a scan too large
 // for memory is refused before it is decoded.

@@ -44,6 +44,7 @@ void TestScanPicture::formats_data()
     QTest::addColumn<QSize>("expected");
     // The scan is 1200 x 900.
     QTest::newRow("jpg thumbnail") << "jpg" << 200 << QSize(200, 150);
+    QTest::newRow("jpg thumbnail at an eighth or less (DC coefficients)") << "jpg" << 100 << QSize(100, 75);
     QTest::newRow("png thumbnail") << "png" << 200 << QSize(200, 150);
     QTest::newRow("bmp thumbnail") << "bmp" << 200 << QSize(200, 150);
     QTest::newRow("gif thumbnail") << "gif" << 200 << QSize(200, 150);
