@@ -14,6 +14,7 @@
 #include "ui/MainWindow.h"
 #include "ui/SheetCheck.h"
 #include "ui/SheetListModel.h"
+#include "ui/ThumbnailCache.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,6 +75,8 @@ private slots:
     void coverageSelects();
     void menuOpensWindow();
     void unreadableNameListed();
+    void thumbnailCache_data();
+    void thumbnailCache();
 
 private:
     // Sheets N-37-001.. as PNG scans with a drawn frame and the creator's maps;
@@ -386,6 +389,61 @@ void TestSheetCheck::unreadableNameListed()
     const SheetListModel::Entry &e = w.model()->entry(w.sortedModel()->mapToSource(first).row());
     QVERIFY2(e.verdict.reason.contains(QString::fromUtf8("Карта")), qPrintable(e.verdict.reason));
     QVERIFY(!w.sortedModel()->index(1, 0).data(SheetListModel::NeedsLookRole).toBool());
+}
+
+
+// The cache gives back what it was given; a cache file cut short (a crash while
+// it was written) or not a JPEG at all is not shown but made again.
+void TestSheetCheck::thumbnailCache_data()
+{
+    QTest::addColumn<int>("damage"); // 0 none, else the bytes the cache file is cut to
+    QTest::addColumn<QByteArray>("replacement"); // written over the cache file when not empty
+
+    QTest::newRow("kept") << 0 << QByteArray();
+    QTest::newRow("cut short") << 600 << QByteArray();
+    QTest::newRow("not a JPEG") << 0 << QByteArray("not a picture");
+}
+
+void TestSheetCheck::thumbnailCache()
+{
+    QFETCH(int, damage);
+    QFETCH(QByteArray, replacement);
+
+    QImage scan(800, 640, QImage::Format_RGB32);
+    for (int y = 0; y < scan.height(); ++y)
+        for (int x = 0; x < scan.width(); ++x)
+            scan.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    const QString image = m_work + QStringLiteral("/N-37-001.jpg");
+    QVERIFY(scan.save(image, "JPG", 90));
+
+    const ThumbnailCache::Thumbnail made = ThumbnailCache::load(image, 100);
+    QVERIFY(!made.image.isNull());
+    QVERIFY(!made.fromCache);
+    const QString cached = ThumbnailCache::cacheFile(image, 100);
+    QFile file(cached);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    file.close();
+    QVERIFY(whole.endsWith("\xFF\xD9"));
+    QVERIFY(damage < whole.size());
+    QVERIFY(QDir(QFileInfo(cached).path()).entryList({QStringLiteral("*.jpg.*")}, QDir::Files).isEmpty()); // no temporary left
+
+    if (damage > 0)
+        QVERIFY(file.resize(damage));
+    if (!replacement.isEmpty()) {
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(replacement);
+        file.close();
+    }
+    const bool damaged = damage > 0 || !replacement.isEmpty();
+    const ThumbnailCache::Thumbnail again = ThumbnailCache::load(image, 100);
+    QCOMPARE(again.fromCache, !damaged);
+    QCOMPARE(again.image.size(), made.image.size());
+    QCOMPARE(again.sourceSize, QSize(800, 640));
+    QFile after(cached);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QVERIFY(after.readAll().endsWith("\xFF\xD9")); // a damaged one was made again
+    QVERIFY(QFile::remove(cached));
 }
 
 #include "tst_sheetcheck.moc"
