@@ -5,7 +5,7 @@
 #   bench/run-thumbnails.sh [BUILD_DIR] [COUNT] [WIDTH] [HEIGHT]
 #
 # COUNT scans (default 500) of WIDTH x HEIGHT pixels (default 10000 x 7000, a
-# noisy JPEG of about 50 MB) go to /dev/shm/quillmark-bench-thumbnails with
+# noisy JPEG of about 36 MB) go to /dev/shm/quillmark-bench-thumbnails with
 # their map files. The scans are hard links of one JPEG: every one is decoded
 # on its own (the cache is keyed by path), but /dev/shm holds a single copy.
 set -euo pipefail
