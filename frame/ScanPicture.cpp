@@ -105,10 +105,14 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
         // and damaged ones, go to libjpeg below.
         if (format == "jpeg" && maxSide > 0 && atAnEighth(r.sourceSize, wanted)) {
             const JpegDcDecoder::Result dc = JpegDcDecoder::read(path);
-            if (dc.status == JpegDcDecoder::Status::Decoded && dc.sourceSize == r.sourceSize)
+            if (dc.status == JpegDcDecoder::Status::Decoded && dc.sourceSize == r.sourceSize) {
                 r.image = dc.image.size() == wanted
                     ? dc.image
                     : dc.image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                // The only warning of a decoded image: its data ends early.
+                if (!dc.message.isEmpty())
+                    r.warning = QCoreApplication::translate("ScanPicture", "the scan's data ends early: its lower part is missing");
+            }
         }
         if (r.image.isNull()) {
             if (r.sourceSize.isValid())

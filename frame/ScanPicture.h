@@ -20,6 +20,7 @@ public:
         QImage image;     // null when the scan could not be decoded
         QSize sourceSize; // the scan's own pixel size (from the header when it has one)
         QString error;    // why there is no image
+        QString warning;  // what is wrong with an image that was decoded all the same (data cut short)
     };
 
     // The scan fitted into `maxSide` x `maxSide` (kept as it is when smaller);

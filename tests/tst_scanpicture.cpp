@@ -35,6 +35,8 @@ private slots:
     void formats_data();
     void formats();
     void refusedBeforeDecoding();
+    void cutShortWarned_data();
+    void cutShortWarned();
 };
 
 void TestScanPicture::formats_data()
@@ -68,6 +70,7 @@ void TestScanPicture::formats()
     QVERIFY2(!r.image.isNull(), qPrintable(r.error));
     QCOMPARE(r.sourceSize, QSize(1200, 900));
     QCOMPARE(r.image.size(), expected);
+    QVERIFY2(r.warning.isEmpty(), qPrintable(r.warning));
 
     // The same picture as the PNG drawn from the same seed, scaled alike.
     const QString reference = SheetDrawer::drawNonSheet(NonSheet::MapFragment, 1200, 900, 3, dir.path(),
@@ -104,6 +107,36 @@ void TestScanPicture::refusedBeforeDecoding()
         QCOMPARE(r.sourceSize, QSize(side, side));
         QCOMPARE(r.error, FrameImage::sizeProblem(side, side));
     }
+}
+
+// A JPEG thumbnail of a scan whose data ends early still comes (the rest grey),
+// but says so.
+void TestScanPicture::cutShortWarned_data()
+{
+    QTest::addColumn<int>("keptPercent");
+    QTest::addColumn<bool>("warned");
+
+    QTest::newRow("whole") << 100 << false;
+    QTest::newRow("cut at 60 %") << 60 << true;
+    QTest::newRow("cut at 20 %") << 20 << true;
+}
+
+void TestScanPicture::cutShortWarned()
+{
+    QFETCH(int, keptPercent);
+    QFETCH(bool, warned);
+    QTemporaryDir dir;
+    const QString path = SheetDrawer::drawNonSheet(NonSheet::MapFragment, 1200, 900, 3, dir.path(),
+                                                   QStringLiteral("scan"), QStringLiteral("jpg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.resize(file.size() * keptPercent / 100));
+    file.close();
+
+    const ScanPicture::Result r = ScanPicture::read(path, 100);
+    QVERIFY2(!r.image.isNull(), qPrintable(r.error));
+    QCOMPARE(r.image.size(), QSize(100, 75));
+    QCOMPARE(!r.warning.isEmpty(), warned);
 }
 
 QTEST_GUILESS_MAIN(TestScanPicture)

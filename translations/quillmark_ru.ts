@@ -1241,6 +1241,13 @@ south-west %4</source>
     </message>
 </context>
 <context>
+    <name>ScanPicture</name>
+    <message>
+        <source>the scan&apos;s data ends early: its lower part is missing</source>
+        <translation>данные скана обрываются: его нижней части нет</translation>
+    </message>
+</context>
+<context>
     <name>SheetCheck</name>
     <message>
         <source>Check calibration</source>
@@ -1337,6 +1344,12 @@ corners up to %1 px from the frame</source>
     <message>
         <source>loading…</source>
         <translation>загрузка…</translation>
+    </message>
+    <message>
+        <source>
+thumbnail: %1</source>
+        <translation>
+миниатюра: %1</translation>
     </message>
 </context>
 <context>

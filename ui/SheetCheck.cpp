@@ -203,7 +203,7 @@ void SheetCheck::startThumbnails()
             QMetaObject::invokeMethod(this, [this, live, generation, row, t] {
                 if (live->load() != generation)
                     return;
-                m_model->setThumbnail(row, t.image, t.sourceSize, t.error);
+                m_model->setThumbnail(row, t.image, t.sourceSize, t.error.isEmpty() ? t.warning : t.error);
                 ++m_thumbnailsDone;
                 updateStatus();
                 if (m_thumbnailsDone == m_thumbnailsWanted) {

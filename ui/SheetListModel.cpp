@@ -114,6 +114,8 @@ QVariant SheetListModel::data(const QModelIndex &index, int role) const
             tip += QStringLiteral(": ") + e.verdict.reason;
         if (e.verdict.maxCornerOffset >= 0)
             tip += tr("\ncorners up to %1 px from the frame").arg(e.verdict.maxCornerOffset, 0, 'f', 1);
+        if (!e.thumbnailError.isEmpty())
+            tip += tr("\nthumbnail: %1").arg(e.thumbnailError);
         return tip;
     }
     case VerdictRole:

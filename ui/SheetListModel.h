@@ -32,7 +32,7 @@ public:
         QImage thumbnail;
         QSize thumbnailSource; // the scan size the thumbnail was made from
         bool thumbnailDone = false;
-        QString thumbnailError;
+        QString thumbnailError; // why there is no thumbnail, or what is wrong with its scan
         mutable QPixmap icon;  // drawn on first use, dropped when anything changes
     };
 

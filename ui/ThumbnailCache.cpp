@@ -87,7 +87,8 @@ ThumbnailCache::Thumbnail ThumbnailCache::load(const QString &imagePath, int max
         t.error = scan.error;
         return t;
     }
-    if (!cached.isEmpty())
+    t.warning = scan.warning;
+    if (!cached.isEmpty() && t.warning.isEmpty()) // a warned one is made (and its warning seen) each time
         writeCached(cached, t.image); // a thumbnail that cannot be kept is made again next time
     return t;
 }

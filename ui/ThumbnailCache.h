@@ -19,6 +19,7 @@ public:
         QSize sourceSize;   // the scan's own pixel size
         bool fromCache = false;
         QString error;      // why there is no image
+        QString warning;    // what is wrong with the image (a scan cut short); such a thumbnail is not cached
     };
 
     // A thumbnail that fits `maxSide` x `maxSide`.

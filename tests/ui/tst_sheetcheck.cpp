@@ -444,6 +444,18 @@ void TestSheetCheck::thumbnailCache()
     QVERIFY(after.open(QIODevice::ReadOnly));
     QVERIFY(after.readAll().endsWith("\xFF\xD9")); // a damaged one was made again
     QVERIFY(QFile::remove(cached));
+
+    // A scan whose data ends early: its thumbnail comes with the warning, and
+    // is not cached, so that the warning is seen every time.
+    QFile scanFile(image);
+    QVERIFY(scanFile.open(QIODevice::ReadWrite));
+    QVERIFY(scanFile.resize(scanFile.size() / 2));
+    scanFile.close();
+    const QString cutCache = ThumbnailCache::cacheFile(image, 100);
+    const ThumbnailCache::Thumbnail cut = ThumbnailCache::load(image, 100);
+    QVERIFY(!cut.image.isNull());
+    QVERIFY(!cut.warning.isEmpty());
+    QVERIFY(!QFile::exists(cutCache));
 }
 
 #include "tst_sheetcheck.moc"
