@@ -4,6 +4,7 @@
 // Also the largest difference between the two pictures, per channel.
 //
 //   quillmark-bench-jpegdc FILE.jpg [ROUNDS]
+#include "common/ImageDifference.h"
 #include "frame/JpegDcDecoder.h"
 
 #include <QCoreApplication>
@@ -14,27 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
-
-namespace {
-
-int largestDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return -1;
-    const QImage ra = a.convertToFormat(QImage::Format_RGB32);
-    const QImage rb = b.convertToFormat(QImage::Format_RGB32);
-    int worst = 0;
-    for (int y = 0; y < ra.height(); ++y) {
-        const auto *pa = reinterpret_cast<const QRgb *>(ra.constScanLine(y));
-        const auto *pb = reinterpret_cast<const QRgb *>(rb.constScanLine(y));
-        for (int x = 0; x < ra.width(); ++x)
-            worst = std::max({worst, std::abs(qRed(pa[x]) - qRed(pb[x])), std::abs(qGreen(pa[x]) - qGreen(pb[x])),
-                              std::abs(qBlue(pa[x]) - qBlue(pb[x]))});
-    }
-    return worst;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -77,7 +57,7 @@ int main(int argc, char *argv[])
     std::printf("ratio:           %8.2fx\n", bestQt / bestDc);
     // Qt scales libjpeg's ceil(W/8) x ceil(H/8) to W/8 x H/8: compare where they agree.
     const QImage same = dc.image.copy(0, 0, qt.width(), qt.height());
-    std::printf("largest difference per channel: %d (%dx%d against %dx%d)\n", largestDifference(same, qt),
+    std::printf("largest difference per channel: %d (%dx%d against %dx%d)\n", largestChannelDifference(same, qt),
                 dc.image.width(), dc.image.height(), qt.width(), qt.height());
     return 0;
 }

@@ -1,6 +1,7 @@
 // The DC-only JPEG decoder gives libjpeg's picture at scale 1/8 (as Qt reads
 // it with a scaled size of an eighth) for every kind of baseline JPEG it
 // reads, declines the kinds it does not, and never crashes on damaged data.
+#include "common/ImageDifference.h"
 #include "frame/JpegDcDecoder.h"
 
 #include <QBuffer>
@@ -131,21 +132,6 @@ QImage libjpegEighth(const QString &path)
     return QImage(bgr.data, bgr.cols, bgr.rows, int(bgr.step), QImage::Format_BGR888).convertToFormat(QImage::Format_RGB32);
 }
 
-// The largest difference of one channel between two images of one size.
-int largestDifference(const QImage &a, const QImage &b)
-{
-    const QImage ra = a.convertToFormat(QImage::Format_RGB32);
-    const QImage rb = b.convertToFormat(QImage::Format_RGB32);
-    int worst = 0;
-    for (int y = 0; y < ra.height(); ++y) {
-        const auto *pa = reinterpret_cast<const QRgb *>(ra.constScanLine(y));
-        const auto *pb = reinterpret_cast<const QRgb *>(rb.constScanLine(y));
-        for (int x = 0; x < ra.width(); ++x)
-            worst = std::max({worst, std::abs(qRed(pa[x]) - qRed(pb[x])), std::abs(qGreen(pa[x]) - qGreen(pb[x])),
-                              std::abs(qBlue(pa[x]) - qBlue(pb[x]))});
-    }
-    return worst;
-}
 
 // The file's bytes in a buffer of exactly their size, so that a read past
 // the end shows under AddressSanitizer.
@@ -222,7 +208,7 @@ void TestJpegDcDecoder::matchesLibjpeg()
 
     const QImage reference = libjpegEighth(path);
     QCOMPARE(reference.size(), r.image.size());
-    const int difference = largestDifference(r.image, reference);
+    const int difference = largestChannelDifference(r.image, reference);
     QVERIFY2(difference <= tolerance, qPrintable(QStringLiteral("largest difference %1").arg(difference)));
     // Where chroma is subsampled the two still agree on the whole: a grey
     // level or two on average, the differences being at colour edges.
@@ -315,7 +301,7 @@ void TestJpegDcDecoder::declinedOrDamaged()
     // The rows before the cut are those of the whole file's picture; the last row is grey.
     const QImage whole = decodeBytes(original).image;
     QVERIFY(!whole.isNull());
-    QCOMPARE(largestDifference(r.image.copy(0, 0, 80, goodRows), whole.copy(0, 0, 80, goodRows)), 0);
+    QCOMPARE(largestChannelDifference(r.image.copy(0, 0, 80, goodRows), whole.copy(0, 0, 80, goodRows)), 0);
     if (warned)
         QCOMPARE(r.image.pixel(79, 59), qRgb(128, 128, 128));
 }
