@@ -1,6 +1,7 @@
 #include "frame/JpegDcDecoder.h"
 
-#include <QFile>
+#include "mapfile/RegularFile.h"
+
 #include <QtEndian>
 
 #ifdef Q_OS_LINUX
@@ -102,8 +103,10 @@ JpegDcDecoder::JpegDcDecoder(const uchar *data, qsizetype size)
 
 JpegDcDecoder::Result JpegDcDecoder::read(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened as every scan and map is: a FIFO or a device under a .jpg name is
+    // refused, never waited on or read without end.
+    RegularFile file;
+    if (!file.open(path))
         return outcome(Status::Failed, file.errorString());
     const qint64 size = file.size();
     if (size > kMaxFileSize)
@@ -120,14 +123,14 @@ JpegDcDecoder::Result JpegDcDecoder::read(const QString &path)
         return r;
     }
 #endif
-    if (const uchar *mapped = file.map(0, size)) {
-        Result r = decode(mapped, qsizetype(size));
-        file.unmap(const_cast<uchar *>(mapped));
-        return r;
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = file.read(bytes.data() + done, size - done);
+        if (n <= 0)
+            return outcome(Status::Failed, n < 0 ? file.errorString() : QStringLiteral("the file ends early"));
+        done += n;
     }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != size)
-        return outcome(Status::Failed, file.errorString());
     return decode(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
 }
 

@@ -23,6 +23,8 @@ public:
     qint64 read(char *data, qint64 max);
     void close();
     QString errorString() const { return m_error; }
+    // The open file's descriptor (for mapping it); -1 when it is not open.
+    int handle() const { return m_fd; }
 
 private:
     int m_fd = -1;

@@ -18,6 +18,10 @@
 
 #include <vector>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 enum class Maker {
@@ -159,6 +163,8 @@ private slots:
     void matchesLibjpeg();
     void declinedOrDamaged_data();
     void declinedOrDamaged();
+    void notARegularFile_data();
+    void notARegularFile();
 
 private:
     QTemporaryDir m_dir;
@@ -304,6 +310,34 @@ void TestJpegDcDecoder::declinedOrDamaged()
     QCOMPARE(largestChannelDifference(r.image.copy(0, 0, 80, goodRows), whole.copy(0, 0, 80, goodRows)), 0);
     if (warned)
         QCOMPARE(r.image.pixel(79, 59), qRgb(128, 128, 128));
+}
+
+// What stands under a .jpg name but is no regular file fails at once: a FIFO
+// without a writer is not waited on, a folder is not read.
+void TestJpegDcDecoder::notARegularFile_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("folder") << false;
+#ifdef Q_OS_UNIX
+    QTest::newRow("FIFO") << true;
+#endif
+}
+
+void TestJpegDcDecoder::notARegularFile()
+{
+    QFETCH(bool, fifo);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("scan.jpg"));
+#ifdef Q_OS_UNIX
+    if (fifo)
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+#endif
+    if (!fifo)
+        QVERIFY(QDir().mkdir(path));
+    const JpegDcDecoder::Result r = JpegDcDecoder::read(path);
+    QCOMPARE(r.status, JpegDcDecoder::Status::Failed);
+    QVERIFY(!r.message.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestJpegDcDecoder)
