@@ -93,6 +93,186 @@ uint8_t clamped(int v)
     return uint8_t(std::clamp(v, 0, 255));
 }
 
+// Copies entropy data from `in` to `out` without its stuffed zero bytes, up
+// to `full` or to the end of the data: a marker (its code goes to
+// `endMarker`, and `in` moves past it) or the end of the file. `done` is set
+// at the end of the data. Returns the end of what was written.
+uint8_t *unstuff(const uchar *&in, const uchar *end, uint8_t *out, uint8_t *full, int &endMarker, bool &done)
+{
+    while (!done && out < full) {
+        // Eight bytes at a time while none of them is 0xFF.
+        if (end - in >= 8 && full - out >= 8) {
+            uint64_t w;
+            std::memcpy(&w, in, 8);
+            if (!((~w - 0x0101010101010101ull) & w & 0x8080808080808080ull)) {
+                std::memcpy(out, &w, 8);
+                in += 8;
+                out += 8;
+                continue;
+            }
+        }
+        if (in == end) {
+            done = true;
+            break;
+        }
+        if (*in != 0xFF) {
+            *out++ = *in++;
+            continue;
+        }
+        const uchar *q = in + 1;
+        while (q < end && *q == 0xFF)
+            ++q;
+        if (q >= end) {
+            in = end;
+            done = true;
+        } else if (*q == 0x00) {
+            *out++ = 0xFF;
+            in = q + 1;
+        } else {
+            endMarker = *q;
+            in = q + 1;
+            done = true;
+        }
+    }
+    return out;
+}
+
+
+#if defined(__GNUC__)
+#define QM_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define QM_ALWAYS_INLINE
+#endif
+
+// The bit buffer over un-stuffed entropy data: the next `bits` bits from the
+// top of `acc`, at least 56 after each refill; the bytes past them are those
+// at `p`.
+struct BitReader
+{
+    const uint8_t *p = nullptr;
+    uint64_t acc = 0;
+    int bits = 0;
+
+    void refill()
+    {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        acc |= qFromBigEndian(w) >> bits;
+        p += (63 - bits) >> 3;
+        bits |= 56;
+    }
+    void skip(int n)
+    {
+        acc <<= n;
+        bits -= n;
+    }
+    uint64_t position(const uint8_t *base) const { return uint64_t(p - base) * 8 - uint64_t(bits); }
+    unsigned peek() const { return unsigned(acc >> (64 - JpegDcDecoder::kLookupBits)); }
+};
+
+// A code longer than the lookup bits; false when it is no code of the table.
+template <class Table>
+bool longCode(const Table &t, uint64_t acc, int &length, int &symbol)
+{
+    int len = JpegDcDecoder::kLookupBits + 1;
+    int32_t code = int32_t(acc >> (64 - len));
+    while (len <= 16 && code > t.maxCode[size_t(len)]) {
+        ++len;
+        code = int32_t(acc >> (64 - len));
+    }
+    if (len > 16)
+        return false;
+    const int index = code + t.valueOffset[size_t(len)];
+    if (index < 0 || index >= t.count)
+        return false;
+    length = len;
+    symbol = t.values[size_t(index)];
+    return true;
+}
+
+// The DC difference of a block, from a refilled reader; false for a bad code.
+template <class Block>
+QM_ALWAYS_INLINE inline bool dcDifference(const Block &blk, BitReader &in, int &diff)
+{
+    int len;
+    int s;
+    if (const uint16_t e = blk.dcLookup[in.peek()]) {
+        len = e & 15;
+        s = e >> 4;
+    } else if (!longCode(*blk.dc, in.acc, len, s)) {
+        return false;
+    }
+    in.skip(len);
+    // The difference's magnitude bits, without a branch (none when s is 0).
+    const int v = int((in.acc >> 1) >> (63 - s));
+    in.skip(s);
+    const int half = (1 << s) >> 1;
+    diff = v + (((v - half) >> 31) & (int(~0u << s) + 1));
+    return true;
+}
+
+// The AC walk of a block keeps the coefficient index and the bits taken
+// since the reader was last settled in one word, `q`: the index from bit 8 on,
+// the bits in bits 0-7, so that one addition of a skip entry's low bits moves
+// both. A skip step takes its entry unchecked; only when the index reaches 64
+// is it checked whether the entry's symbols all belonged to the block (it
+// ended there), or the step is undone and one symbol is taken alone.
+constexpr unsigned kBlockEnd = 64u << 8;
+
+inline void settle(BitReader &in, unsigned &q)
+{
+    in.bits -= int(q & 0xFF);
+    q &= ~0xFFu;
+}
+
+// At most kLookupBits bits; false when the index reached 64.
+QM_ALWAYS_INLINE inline bool skipStep(const uint32_t *skip, BitReader &in, unsigned &q, unsigned &e, uint64_t &before)
+{
+    before = in.acc;
+    e = skip[in.peek()];
+    in.acc <<= (e & 63);
+    q += e & 0x3F3F;
+    return q < kBlockEnd;
+}
+
+// One AC symbol taken alone (at the end of a block, a long code, or many
+// magnitude bits), with a refill before and after; false for a bad code.
+template <class Block>
+QM_ALWAYS_INLINE inline bool acAlone(const Block &blk, BitReader &in, unsigned &k)
+{
+    in.refill();
+    int len;
+    int symbol;
+    if (const uint16_t one = blk.acSingle[in.peek()]) {
+        len = one & 15;
+        symbol = one >> 4;
+    } else if (!longCode(*blk.ac, in.acc, len, symbol)) {
+        return false;
+    }
+    in.skip(len + (symbol & 15));
+    k += acAdvance(unsigned(symbol));
+    in.refill();
+    return true;
+}
+
+// After a skip step that reached index 64: 1 when the block is over, 0 when
+// the step was undone and one symbol taken alone instead, -1 for a bad code.
+template <class Block>
+QM_ALWAYS_INLINE inline int endOrAlone(const Block &blk, BitReader &in, unsigned &q, unsigned e, uint64_t before)
+{
+    const unsigned previous = (q >> 8) - ((e >> 8) & 63);
+    if (previous + (e >> 16) < 64)
+        return 1; // all but the entry's last symbol stayed in the block
+    in.acc = before;
+    q -= e & 0x3F3F;
+    settle(in, q);
+    unsigned k = q >> 8;
+    if (!acAlone(blk, in, k))
+        return -1;
+    q = k << 8;
+    return k >= 64 ? 1 : 0;
+}
+
 } // namespace
 
 JpegDcDecoder::JpegDcDecoder(const uchar *data, qsizetype size)
@@ -246,7 +426,7 @@ JpegDcDecoder::Result JpegDcDecoder::run()
             if (!readScanHeader(body, bodyLength, r))
                 return r;
             m_scanData = p;
-            if (!decodeScan(r))
+            if (!decodeScan(prepareScan(), r))
                 return r;
             r.image = picture();
             if (r.image.isNull()) {
@@ -466,47 +646,32 @@ void JpegDcDecoder::buildSkipLookup(HuffmanTable &t)
             if (advance >= 64)
                 break;
         }
-        if (bits)
-            t.skip[i] = skipEntry(bits, advance, prefix);
+        // No whole symbol: an entry that ends every block and whose prefix
+        // no index passes, so that the walk takes one symbol alone.
+        t.skip[i] = bits ? skipEntry(bits, advance, prefix) : skipEntry(0, 63, 63);
     }
 }
 
-bool JpegDcDecoder::decodeScan(Result &r)
+JpegDcDecoder::ScanLayout JpegDcDecoder::prepareScan()
 {
+    ScanLayout layout;
     const int count = int(m_components.size());
     const bool interleaved = count > 1;
-    int mcusX;
-    int mcusY;
     if (interleaved) {
-        mcusX = (m_width + 8 * m_hMax - 1) / (8 * m_hMax);
-        mcusY = (m_height + 8 * m_vMax - 1) / (8 * m_vMax);
+        layout.mcusX = (m_width + 8 * m_hMax - 1) / (8 * m_hMax);
+        layout.mcusY = (m_height + 8 * m_vMax - 1) / (8 * m_vMax);
         for (Component &c : m_components) {
-            c.blocksX = mcusX * c.h;
-            c.blocksY = mcusY * c.v;
+            c.blocksX = layout.mcusX * c.h;
+            c.blocksY = layout.mcusY * c.v;
         }
     } else {
         Component &c = m_components[0];
-        mcusX = c.blocksX = (m_width + 7) / 8;
-        mcusY = c.blocksY = (m_height + 7) / 8;
+        layout.mcusX = c.blocksX = (m_width + 7) / 8;
+        layout.mcusY = c.blocksY = (m_height + 7) / 8;
     }
     for (Component &c : m_components)
         c.plane.assign(size_t(c.blocksX) * size_t(c.blocksY), 128);
 
-    // The blocks of one MCU in their order: the table pair, the predictor and
-    // the block's place in its plane relative to the MCU's first block.
-    struct Block
-    {
-        const uint16_t *dcLookup;
-        const uint16_t *acSingle;
-        const uint32_t *acSkip;
-        const HuffmanTable *dc;
-        const HuffmanTable *ac;
-        int component;
-        int quant;
-        size_t offset;
-    };
-    std::array<Block, 10> blocks{};
-    int blockCount = 0;
     for (int s = 0; s < count; ++s) {
         const int ci = m_scanOrder[size_t(s)];
         Component &c = m_components[size_t(ci)];
@@ -514,7 +679,7 @@ bool JpegDcDecoder::decodeScan(Result &r)
         const int v = interleaved ? c.v : 1;
         for (int y = 0; y < v; ++y)
             for (int x = 0; x < h; ++x) {
-                Block &b = blocks[size_t(blockCount++)];
+                Block &b = layout.blocks[size_t(layout.blockCount++)];
                 b.dc = &m_tables[size_t(c.dcTable)];
                 b.ac = &m_tables[size_t(4 + c.acTable)];
                 b.dcLookup = b.dc->single.data();
@@ -525,15 +690,21 @@ bool JpegDcDecoder::decodeScan(Result &r)
                 b.offset = size_t(y) * size_t(c.blocksX) + size_t(x);
             }
     }
-    std::array<uint8_t *, 4> planes{};
-    std::array<int, 4> stepX{};
-    std::array<size_t, 4> rowStep{};
     for (int ci = 0; ci < count; ++ci) {
         Component &c = m_components[size_t(ci)];
-        planes[size_t(ci)] = c.plane.data();
-        stepX[size_t(ci)] = interleaved ? c.h : 1;
-        rowStep[size_t(ci)] = size_t(c.blocksX) * size_t(interleaved ? c.v : 1);
+        layout.planes[size_t(ci)] = c.plane.data();
+        layout.stepX[size_t(ci)] = interleaved ? c.h : 1;
+        layout.rowStep[size_t(ci)] = size_t(c.blocksX) * size_t(interleaved ? c.v : 1);
     }
+    return layout;
+}
+
+bool JpegDcDecoder::decodeScan(const ScanLayout &layout, Result &r)
+{
+    const int mcusX = layout.mcusX;
+    const int mcusY = layout.mcusY;
+    const int blockCount = layout.blockCount;
+    const auto &blocks = layout.blocks;
 
     // The entropy data, without its stuffed zero bytes, goes through a small
     // buffer that stays in the cache; it is topped up between MCUs while less
@@ -558,77 +729,15 @@ bool JpegDcDecoder::decodeScan(Result &r)
         std::memmove(base, from, keep);
         uint8_t *out = base + keep;
         uint8_t *const full = base + kChunk;
-        while (!intervalDone && out < full) {
-            // Eight bytes at a time while none of them is 0xFF.
-            if (m_end - in >= 8 && full - out >= 8) {
-                uint64_t w;
-                std::memcpy(&w, in, 8);
-                if (!((~w - 0x0101010101010101ull) & w & 0x8080808080808080ull)) {
-                    std::memcpy(out, &w, 8);
-                    in += 8;
-                    out += 8;
-                    continue;
-                }
-            }
-            if (in == m_end) {
-                intervalDone = true;
-                break;
-            }
-            if (*in != 0xFF) {
-                *out++ = *in++;
-                continue;
-            }
-            const uchar *q = in + 1;
-            while (q < m_end && *q == 0xFF)
-                ++q;
-            if (q >= m_end) {
-                in = m_end;
-                intervalDone = true;
-            } else if (*q == 0x00) {
-                *out++ = 0xFF;
-                in = q + 1;
-            } else {
-                endMarker = *q;
-                in = q + 1;
-                intervalDone = true;
-            }
-        }
+        out = unstuff(in, m_end, out, full, endMarker, intervalDone);
         fill = size_t(out - base);
         if (intervalDone)
             std::memset(out, 0, kMargin + 8);
     };
     topUp(base);
 
-    // The bit buffer: the next `bits` bits from the top of `acc`, at least 56
-    // after each refill; the bytes of the buffer past them are those at `p`.
-    const uint8_t *p = base;
-    uint64_t acc = 0;
-    int bits = 0;
-    auto refill = [&]() {
-        uint64_t w;
-        std::memcpy(&w, p, 8);
-        acc |= qFromBigEndian(w) >> bits;
-        p += (63 - bits) >> 3;
-        bits |= 56;
-    };
-
-    // A code longer than the lookup bits; false when it is no code of the table.
-    auto slowSymbol = [&](const HuffmanTable &t, int &length, int &symbol) {
-        int len = kLookupBits + 1;
-        int32_t code = int32_t(acc >> (64 - len));
-        while (len <= 16 && code > t.maxCode[size_t(len)]) {
-            ++len;
-            code = int32_t(acc >> (64 - len));
-        }
-        if (len > 16)
-            return false;
-        const int index = code + t.valueOffset[size_t(len)];
-        if (index < 0 || index >= t.count)
-            return false;
-        length = len;
-        symbol = t.values[size_t(index)];
-        return true;
-    };
+    BitReader reader;
+    reader.p = base;
 
     std::array<int, 4> predictor{};
     int64_t untilRestart = m_restartInterval;
@@ -654,85 +763,54 @@ bool JpegDcDecoder::decodeScan(Result &r)
                     endMarker = -1;
                     fill = 0;
                     topUp(base);
-                    p = base;
-                    acc = 0;
-                    bits = 0;
+                    reader = BitReader();
+                    reader.p = base;
                     predictor = {};
                     untilRestart = m_restartInterval;
                 }
-            } else if (!intervalDone && fill - size_t(p - base) < kMargin) {
-                topUp(p);
-                p = base;
+            } else if (!intervalDone && fill - size_t(reader.p - base) < kMargin) {
+                topUp(reader.p);
+                reader.p = base;
             }
             if (!truncated) {
                 for (int b = 0; b < blockCount; ++b) {
                     const Block &blk = blocks[size_t(b)];
-                    refill();
-                    int len;
-                    int s;
-                    if (const uint16_t e = blk.dcLookup[acc >> (64 - kLookupBits)]) {
-                        len = e & 15;
-                        s = e >> 4;
-                    } else if (!slowSymbol(*blk.dc, len, s)) {
+                    reader.refill();
+                    int diff;
+                    if (!dcDifference(blk, reader, diff))
                         return failed(r, "corrupt data (a bad Huffman code)");
-                    }
-                    acc <<= len;
-                    bits -= len;
-                    // The difference's magnitude bits, without a branch (none when s is 0).
-                    const int v = int((acc >> 1) >> (63 - s));
-                    acc <<= s;
-                    bits -= s;
-                    const int half = (1 << s) >> 1;
-                    const int diff = v + (((v - half) >> 31) & (int(~0u << s) + 1));
                     int &pred = predictor[size_t(blk.component)];
                     pred = int(uint32_t(pred) + uint32_t(diff));
                     const int dc = int16_t(pred); // libjpeg keeps the coefficient in 16 bits
-                    planes[size_t(blk.component)][size_t(my) * rowStep[size_t(blk.component)]
-                                                  + size_t(mx) * size_t(stepX[size_t(blk.component)]) + blk.offset]
-                        = clamped(((dc * blk.quant + 4) >> 3) + 128);
+                    layout.sample(blk, mx, my) = clamped(((dc * blk.quant + 4) >> 3) + 128);
 
                     // The AC coefficients, skipped. Four steps of at most
                     // kLookupBits bits fit in one refill; a symbol taken alone
                     // refills before and after.
                     const uint32_t *skip = blk.acSkip;
-                    const uint16_t *single = blk.acSingle;
-                    unsigned k = 1;
+                    unsigned q = 1u << 8;
                     bool bad = false;
-                    auto step = [&]() {
-                        const unsigned e = skip[acc >> (64 - kLookupBits)];
-                        if (e && k + (e >> 16) < 64) [[likely]] {
-                            acc <<= (e & 63);
-                            bits -= int(e & 63);
-                            k += (e >> 8) & 63;
-                        } else {
-                            // At the end of a block, or a long code, or many magnitude bits.
-                            refill();
-                            int symbol;
-                            if (const uint16_t one = single[acc >> (64 - kLookupBits)]) {
-                                len = one & 15;
-                                symbol = one >> 4;
-                            } else if (!slowSymbol(*blk.ac, len, symbol)) {
-                                bad = true;
-                                return true;
-                            }
-                            const int n = len + (symbol & 15);
-                            acc <<= n;
-                            bits -= n;
-                            k += acAdvance(unsigned(symbol));
-                            refill();
-                        }
-                        return k >= 64;
+                    auto step = [&]() QM_ALWAYS_INLINE {
+                        unsigned e;
+                        uint64_t before;
+                        if (skipStep(skip, reader, q, e, before))
+                            return false;
+                        const int end = endOrAlone(blk, reader, q, e, before);
+                        bad = end < 0;
+                        return end != 0;
                     };
                     for (;;) {
-                        refill();
+                        settle(reader, q);
+                        reader.refill();
                         if (step() || step() || step() || step())
                             break;
                     }
+                    settle(reader, q);
                     if (bad)
                         return failed(r, "corrupt data (a bad Huffman code)");
                 }
                 // Bits used past the end of the interval's data: it is cut short.
-                if (intervalDone && uint64_t(p - base) * 8 - uint64_t(bits) > uint64_t(fill) * 8) {
+                if (intervalDone && reader.position(base) > uint64_t(fill) * 8) {
                     if (endMarker != -1 && endMarker != 0xD9 && (endMarker < 0xD0 || endMarker > 0xD7))
                         return failed(r, "corrupt data (a marker inside the image data)");
                     truncated = true;
@@ -743,9 +821,7 @@ bool JpegDcDecoder::decodeScan(Result &r)
                 // This MCU and the rest are grey.
                 for (int b = 0; b < blockCount; ++b) {
                     const Block &blk = blocks[size_t(b)];
-                    planes[size_t(blk.component)][size_t(my) * rowStep[size_t(blk.component)]
-                                                  + size_t(mx) * size_t(stepX[size_t(blk.component)]) + blk.offset]
-                        = 128;
+                    layout.sample(blk, mx, my) = 128;
                 }
                 break;
             }
@@ -757,6 +833,7 @@ bool JpegDcDecoder::decodeScan(Result &r)
                         .arg(mcusY);
     return true;
 }
+
 
 QImage JpegDcDecoder::picture() const
 {

@@ -45,8 +45,10 @@ public:
     static Result read(const QString &path);
     static Result decode(const uchar *data, qsizetype size);
 
-private:
+    // The bits that one table lookup takes.
     static constexpr int kLookupBits = 12;
+
+private:
 
     struct HuffmanTable
     {
@@ -59,7 +61,7 @@ private:
         // its symbol << 4; 0 for a longer code.
         std::vector<uint16_t> single;
         // AC tables: the next kLookupBits bits to the whole symbols they hold
-        // (see buildSkipLookup()); 0 when they hold no whole symbol.
+        // (see buildSkipLookup()).
         std::vector<uint32_t> skip;
     };
 
@@ -77,13 +79,46 @@ private:
         std::vector<uint8_t> plane; // one sample per block
     };
 
+    // The blocks of one MCU in their order: the table pair, the predictor and
+    // the block's place in its plane relative to the MCU's first block.
+    struct Block
+    {
+        const uint16_t *dcLookup;
+        const uint16_t *acSingle;
+        const uint32_t *acSkip;
+        const HuffmanTable *dc;
+        const HuffmanTable *ac;
+        int component;
+        int quant;
+        size_t offset;
+    };
+
+    // The scan's MCUs and where each of their blocks goes.
+    struct ScanLayout
+    {
+        int mcusX = 0;
+        int mcusY = 0;
+        std::array<Block, 10> blocks{};
+        int blockCount = 0;
+        std::array<uint8_t *, 4> planes{};
+        std::array<int, 4> stepX{};
+        std::array<size_t, 4> rowStep{};
+
+        uint8_t &sample(const Block &b, int mx, int my) const
+        {
+            const auto c = size_t(b.component);
+            return planes[c][size_t(my) * rowStep[c] + size_t(mx) * size_t(stepX[c]) + b.offset];
+        }
+    };
+
     JpegDcDecoder(const uchar *data, qsizetype size);
     Result run();
+    ScanLayout prepareScan();
     bool readFrameHeader(const uchar *p, int length, Result &r);
     bool readHuffmanTables(const uchar *p, int length, Result &r);
     bool readQuantTables(const uchar *p, int length, Result &r);
     bool readScanHeader(const uchar *p, int length, Result &r);
-    bool decodeScan(Result &r);
+    bool decodeScan(const ScanLayout &layout, Result &r);
     QImage picture() const;
 
     static bool buildTable(HuffmanTable &t, const uint8_t *counts, const uint8_t *values, bool dc);
