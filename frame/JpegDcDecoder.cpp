@@ -166,7 +166,9 @@ struct BitReader
         acc <<= n;
         bits -= n;
     }
-    uint64_t position(const uint8_t *base) const { return uint64_t(p - base) * 8 - uint64_t(bits); }
+    // The next bit's place from `base`: below 0 after a top-up that moved the
+    // data of bits still held to before the buffer's start.
+    int64_t position(const uint8_t *base) const { return int64_t(p - base) * 8 - bits; }
     unsigned peek() const { return unsigned(acc >> (64 - JpegDcDecoder::kLookupBits)); }
 };
 
@@ -810,7 +812,7 @@ bool JpegDcDecoder::decodeScan(const ScanLayout &layout, Result &r)
                         return failed(r, "corrupt data (a bad Huffman code)");
                 }
                 // Bits used past the end of the interval's data: it is cut short.
-                if (intervalDone && reader.position(base) > uint64_t(fill) * 8) {
+                if (intervalDone && reader.position(base) > int64_t(fill) * 8) {
                     if (endMarker != -1 && endMarker != 0xD9 && (endMarker < 0xD0 || endMarker > 0xD7))
                         return failed(r, "corrupt data (a marker inside the image data)");
                     truncated = true;

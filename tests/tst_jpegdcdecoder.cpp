@@ -27,6 +27,7 @@ namespace {
 enum class Maker {
     QtColour,   // QImageWriter: 4:2:0
     QtGrey,     // QImageWriter from a Grayscale8 image
+    QtGreyCalm, // the same from a picture with little noise: many cheap blocks
     QtProgressive,
     OpenCvRestarts, // OpenCV with a restart marker every 3 MCUs (4:2:0)
     Convert444,     // ImageMagick, -sampling-factor 1x1
@@ -35,8 +36,9 @@ enum class Maker {
     ConvertCmyk,
 };
 
-// A scan-like picture: soft colour gradients, some shapes and lines, noise.
-QImage picture(int width, int height)
+// A scan-like picture: soft colour gradients, some shapes and lines, noise
+// of `noise` levels.
+QImage picture(int width, int height, int noise = 13)
 {
     QImage image(width, height, QImage::Format_RGB32);
     quint32 state = 11;
@@ -44,7 +46,7 @@ QImage picture(int width, int height)
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
             state = state * 1664525u + 1013904223u;
-            const int n = int((state >> 24) % 13) - 6;
+            const int n = int((state >> 24) % unsigned(noise)) - noise / 2;
             line[x] = qRgb(qBound(0, 200 - 120 * x / width + n, 255), qBound(0, 90 + 140 * y / height + n, 255),
                            qBound(0, 60 + 100 * (x + y) / (width + height) + n, 255));
         }
@@ -68,16 +70,18 @@ QString convertTool()
 // Writes the picture as a JPEG of the given kind; empty when the tool for it is missing.
 QString makeJpeg(Maker maker, int width, int height, const QString &dir)
 {
-    const QImage image = picture(width, height);
+    const QImage image = picture(width, height, maker == Maker::QtGreyCalm ? 3 : 13);
     const QString path = QStringLiteral("%1/%2-%3x%4.jpg").arg(dir).arg(int(maker)).arg(width).arg(height);
     switch (maker) {
     case Maker::QtColour:
     case Maker::QtGrey:
+    case Maker::QtGreyCalm:
     case Maker::QtProgressive: {
         QImageWriter writer(path, "jpeg");
         writer.setQuality(90);
         writer.setProgressiveScanWrite(maker == Maker::QtProgressive);
-        if (!writer.write(maker == Maker::QtGrey ? image.convertToFormat(QImage::Format_Grayscale8) : image))
+        const bool grey = maker == Maker::QtGrey || maker == Maker::QtGreyCalm;
+        if (!writer.write(grey ? image.convertToFormat(QImage::Format_Grayscale8) : image))
             return QString();
         return path;
     }
@@ -184,6 +188,9 @@ void TestJpegDcDecoder::matchesLibjpeg_data()
     // block's mean: colour edges differ by more.
     QTest::newRow("grey") << Maker::QtGrey << 640 << 480 << 0 << QImage::Format_Grayscale8;
     QTest::newRow("grey, odd size") << Maker::QtGrey << 333 << 101 << 0 << QImage::Format_Grayscale8;
+    // More entropy data than the walk's buffer holds, in blocks of a few bits:
+    // the last top-up comes while the bits of the one before are still unused.
+    QTest::newRow("grey, calm and large") << Maker::QtGreyCalm << 3000 << 2400 << 0 << QImage::Format_Grayscale8;
     QTest::newRow("4:2:0") << Maker::QtColour << 640 << 480 << 64 << QImage::Format_RGB32;
     QTest::newRow("4:2:0, odd size") << Maker::QtColour << 1001 << 777 << 64 << QImage::Format_RGB32;
     QTest::newRow("4:2:0, restart markers, odd size") << Maker::OpenCvRestarts << 523 << 389 << 64 << QImage::Format_RGB32;
