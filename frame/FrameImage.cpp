@@ -1,6 +1,7 @@
 #include "frame/FrameImage.h"
 
 #include "imageinfo/CImageInfo.h"
+#include "mapfile/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,6 +11,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include <algorithm>
 #include <cstring>
 
 QString FrameImage::sizeProblem(qint64 width, qint64 height)
@@ -28,12 +30,16 @@ bool FrameImage::load(const QString &path)
 {
     m_grey.release();
     m_reason.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened as every scan and map is, before any decoder opens it by name: a
+    // FIFO or a folder under an image name is refused, never waited on.
+    RegularFile file;
+    if (!file.open(path)) {
         m_reason = QCoreApplication::translate("FrameImage", "cannot open the image: %1").arg(file.errorString());
         return false;
     }
-    QByteArray head = file.read(16);
+    QByteArray head(16, '\0');
+    const qint64 got = file.read(head.data(), head.size());
+    head.truncate(int(std::max<qint64>(got, 0)));
     file.close();
 
     // The header's size, where it can be read without decoding: our own

@@ -4,6 +4,7 @@
 #include "frame/JpegDcDecoder.h"
 #include "imageinfo/CImageInfo.h"
 #include "imageinfo/TiffHeader.h"
+#include "mapfile/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -80,6 +81,16 @@ QSize ScanPicture::headerSize(const QString &path)
 ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
 {
     Result r;
+    {
+        // Opened as every scan and map is, before Qt or OpenCV opens it by
+        // name: a FIFO or a folder under an image name is refused, never
+        // waited on.
+        RegularFile file;
+        if (!file.open(path)) {
+            r.error = QCoreApplication::translate("FrameImage", "cannot open the image: %1").arg(file.errorString());
+            return r;
+        }
+    }
     r.sourceSize = headerSize(path);
     if (r.sourceSize.isValid()) {
         const QString problem = FrameImage::sizeProblem(r.sourceSize.width(), r.sourceSize.height());

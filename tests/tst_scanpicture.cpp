@@ -5,9 +5,14 @@
 #include "frame/ScanPicture.h"
 #include "frame/SheetDrawer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -37,6 +42,8 @@ private slots:
     void refusedBeforeDecoding();
     void cutShortWarned_data();
     void cutShortWarned();
+    void notARegularFile_data();
+    void notARegularFile();
 };
 
 void TestScanPicture::formats_data()
@@ -137,6 +144,43 @@ void TestScanPicture::cutShortWarned()
     QVERIFY2(!r.image.isNull(), qPrintable(r.error));
     QCOMPARE(r.image.size(), QSize(100, 75));
     QCOMPARE(!r.warning.isEmpty(), warned);
+}
+
+// A FIFO or a folder under an image name is refused at once by both readers:
+// opening a FIFO by name would wait for a writer that never comes.
+void TestScanPicture::notARegularFile_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("folder") << false << "folder";
+#ifdef Q_OS_UNIX
+    QTest::newRow("FIFO") << true << "FIFO";
+#endif
+}
+
+void TestScanPicture::notARegularFile()
+{
+    QFETCH(bool, fifo);
+    QFETCH(QString, what);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char *name : {"scan.jpg", "scan.tif", "scan.png"}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+#ifdef Q_OS_UNIX
+        if (fifo)
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+#endif
+        if (!fifo)
+            QVERIFY(QDir().mkdir(path));
+        for (int maxSide : {0, 200}) {
+            const ScanPicture::Result r = ScanPicture::read(path, maxSide);
+            QVERIFY(r.image.isNull());
+            QVERIFY2(r.error.contains(what), qPrintable(r.error));
+        }
+        FrameImage image;
+        QVERIFY(!image.load(path));
+        QVERIFY2(image.reason().contains(what), qPrintable(image.reason()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestScanPicture)
