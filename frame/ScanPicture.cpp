@@ -13,6 +13,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <cstdlib>
+
 namespace {
 
 // Non-JPEG scans above this many pixels go through OpenCV (three bytes a pixel).
@@ -64,6 +66,28 @@ QImage imageOf(cv::Mat &&bgr)
                   &freeMat, owned);
 }
 
+// The BMP file header and the start of its information header.
+constexpr qint64 kBmpHeader = 34;
+
+// An uncompressed BMP (BI_RGB, BI_BITFIELDS) shorter than its rows of pixels.
+bool bmpCutShort(const uchar *h, qint64 fileSize)
+{
+    if (h[0] != 'B' || h[1] != 'M')
+        return false;
+    auto u32 = [h](int at) { return quint32(h[at]) | quint32(h[at + 1]) << 8 | quint32(h[at + 2]) << 16 | quint32(h[at + 3]) << 24; };
+    const quint32 infoSize = u32(14);
+    if (infoSize < 40)
+        return false; // an OS/2 header
+    const qint64 width = qint32(u32(18));
+    const qint64 height = std::abs(qint64(qint32(u32(22))));
+    const int bits = h[28] | h[29] << 8;
+    const quint32 compression = u32(30);
+    if ((compression != 0 && compression != 3) || width <= 0 || bits <= 0 || bits > 64)
+        return false;
+    const qint64 stride = (width * bits + 31) / 32 * 4;
+    return fileSize < qint64(u32(10)) + stride * height;
+}
+
 } // namespace
 
 QSize ScanPicture::headerSize(const QString &path)
@@ -81,6 +105,7 @@ QSize ScanPicture::headerSize(const QString &path)
 ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
 {
     Result r;
+    bool cutShort = false;
     {
         // Opened as every scan and map is, before Qt or OpenCV opens it by
         // name: a FIFO or a folder under an image name is refused, never
@@ -90,6 +115,9 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
             r.error = QCoreApplication::translate("FrameImage", "cannot open the image: %1").arg(file.errorString());
             return r;
         }
+        char head[kBmpHeader];
+        if (file.read(head, kBmpHeader) == kBmpHeader)
+            cutShort = bmpCutShort(reinterpret_cast<const uchar *>(head), file.size());
     }
     r.sourceSize = headerSize(path);
     if (r.sourceSize.isValid()) {
@@ -162,5 +190,9 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
         r.image = r.image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (r.image.isNull() && r.error.isEmpty())
         r.error = QCoreApplication::translate("FrameImage", "cannot decode the image");
+    // Qt and OpenCV decode an uncompressed BMP cut short without a word,
+    // the missing rows left blank.
+    if (!r.image.isNull() && cutShort && r.warning.isEmpty())
+        r.warning = QCoreApplication::translate("ScanPicture", "the scan's data ends early: part of it is missing");
     return r;
 }

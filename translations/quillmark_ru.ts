@@ -1246,6 +1246,10 @@ south-west %4</source>
         <source>the scan&apos;s data ends early: its lower part is missing</source>
         <translation>данные скана обрываются: его нижней части нет</translation>
     </message>
+    <message>
+        <source>the scan&apos;s data ends early: part of it is missing</source>
+        <translation>данные скана обрываются: части его нет</translation>
+    </message>
 </context>
 <context>
     <name>SheetCheck</name>
