@@ -192,18 +192,28 @@ bool longCode(const Table &t, uint64_t acc, int &length, int &symbol)
     return true;
 }
 
+// The symbol at the reader and its code's length, from the table's lookup or
+// (a longer code) its code lengths; false for a bad code.
+template <class Table>
+QM_ALWAYS_INLINE inline bool nextSymbol(const uint16_t *lookup, const Table &t, const BitReader &in, int &length,
+                                        int &symbol)
+{
+    if (const uint16_t e = lookup[in.peek()]) {
+        length = e & 15;
+        symbol = e >> 4;
+        return true;
+    }
+    return longCode(t, in.acc, length, symbol);
+}
+
 // The DC difference of a block, from a refilled reader; false for a bad code.
 template <class Block>
 QM_ALWAYS_INLINE inline bool dcDifference(const Block &blk, BitReader &in, int &diff)
 {
     int len;
     int s;
-    if (const uint16_t e = blk.dcLookup[in.peek()]) {
-        len = e & 15;
-        s = e >> 4;
-    } else if (!longCode(*blk.dc, in.acc, len, s)) {
+    if (!nextSymbol(blk.dcLookup, *blk.dc, in, len, s))
         return false;
-    }
     in.skip(len);
     // The difference's magnitude bits, without a branch (none when s is 0).
     const int v = int((in.acc >> 1) >> (63 - s));
@@ -245,12 +255,8 @@ QM_ALWAYS_INLINE inline bool acAlone(const Block &blk, BitReader &in, unsigned &
     in.refill();
     int len;
     int symbol;
-    if (const uint16_t one = blk.acSingle[in.peek()]) {
-        len = one & 15;
-        symbol = one >> 4;
-    } else if (!longCode(*blk.ac, in.acc, len, symbol)) {
+    if (!nextSymbol(blk.acSingle, *blk.ac, in, len, symbol))
         return false;
-    }
     in.skip(len + (symbol & 15));
     k += acAdvance(unsigned(symbol));
     in.refill();

@@ -2,6 +2,7 @@
 // it with a scaled size of an eighth) for every kind of baseline JPEG it
 // reads, declines the kinds it does not, and never crashes on damaged data.
 #include "common/ImageDifference.h"
+#include "common/NotRegularFile.h"
 #include "frame/JpegDcDecoder.h"
 
 #include <QBuffer>
@@ -18,9 +19,6 @@
 
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -336,12 +334,7 @@ void TestJpegDcDecoder::notARegularFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("scan.jpg"));
-#ifdef Q_OS_UNIX
-    if (fifo)
-        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-#endif
-    if (!fifo)
-        QVERIFY(QDir().mkdir(path));
+    QVERIFY(makeNotRegularFile(path, fifo));
     const JpegDcDecoder::Result r = JpegDcDecoder::read(path);
     QCOMPARE(r.status, JpegDcDecoder::Status::Failed);
     QVERIFY(!r.message.isEmpty());

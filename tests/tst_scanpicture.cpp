@@ -1,18 +1,15 @@
 // Scans decoded for the eye: every format a scan comes in gives the same
 // picture, fitted into the thumbnail's size, with the scan's own pixel size;
 // a scan too large for memory is refused from its header, before decoding.
+#include "common/NotRegularFile.h"
 #include "frame/FrameImage.h"
 #include "frame/ScanPicture.h"
 #include "frame/SheetDrawer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -175,12 +172,7 @@ void TestScanPicture::notARegularFile()
     QVERIFY(dir.isValid());
     for (const char *name : {"scan.jpg", "scan.tif", "scan.png"}) {
         const QString path = dir.filePath(QString::fromLatin1(name));
-#ifdef Q_OS_UNIX
-        if (fifo)
-            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-#endif
-        if (!fifo)
-            QVERIFY(QDir().mkdir(path));
+        QVERIFY(makeNotRegularFile(path, fifo));
         for (int maxSide : {0, 200}) {
             const ScanPicture::Result r = ScanPicture::read(path, maxSide);
             QVERIFY(r.image.isNull());
