@@ -142,6 +142,8 @@ void SheetCheck::browse()
 void SheetCheck::stopWorkers()
 {
     m_generation->fetch_add(1);
+    m_thumbnailsQueued = 0;
+    m_thumbnailsRunning = 0;
     m_thumbnailPool.clear();
     m_verdictPool.clear();
 }
@@ -180,20 +182,50 @@ void SheetCheck::loadFolder()
 
 void SheetCheck::startThumbnails()
 {
-    const int generation = m_generation->load();
-    const auto live = m_generation;
     m_thumbnailsWanted = 0;
     m_thumbnailsDone = 0;
     m_verdictsWanted = 0;
     m_verdictsDone = 0;
     m_verdictsStarted = false;
-    // The rows in the order they are shown, so that the first screen fills first.
-    for (int shown = 0; shown < m_sorted->rowCount(); ++shown) {
-        const int row = m_sorted->mapToSource(m_sorted->index(shown, 0)).row();
-        const QString image = m_model->entry(row).record.imagePath;
-        if (image.isEmpty())
+    m_thumbnailPending.assign(size_t(m_model->count()), 0);
+    for (int row = 0; row < m_model->count(); ++row) {
+        if (m_model->entry(row).record.imagePath.isEmpty())
             continue;
+        m_thumbnailPending[size_t(row)] = 1;
         ++m_thumbnailsWanted;
+    }
+    m_thumbnailsQueued = m_thumbnailsWanted;
+    m_thumbnailsRunning = 0;
+    m_thumbnailCursor = 0;
+    feedThumbnails();
+    updateStatus();
+    if (m_thumbnailsWanted == 0) {
+        emit thumbnailsFinished();
+        startVerdicts();
+    }
+}
+
+// Keeps the thumbnail workers busy with the next rows: those on screen that
+// are still waiting, else the first in the order shown.
+void SheetCheck::feedThumbnails()
+{
+    // Two a worker, so that none waits for this thread between thumbnails.
+    const int inFlight = 2 * m_thumbnailPool.maxThreadCount();
+    if (m_thumbnailsQueued == 0 || m_thumbnailsRunning >= inFlight)
+        return;
+    const int generation = m_generation->load();
+    const auto live = m_generation;
+    int first = 0;
+    int last = -1;
+    shownRowsOnScreen(first, last);
+    while (m_thumbnailsQueued > 0 && m_thumbnailsRunning < inFlight) {
+        const int row = nextThumbnailRow(first, last);
+        if (row < 0)
+            break;
+        m_thumbnailPending[size_t(row)] = 0;
+        --m_thumbnailsQueued;
+        ++m_thumbnailsRunning;
+        const QString image = m_model->entry(row).record.imagePath;
         m_thumbnailPool.start([this, live, generation, row, image] {
             if (live->load() != generation)
                 return;
@@ -203,8 +235,10 @@ void SheetCheck::startThumbnails()
             QMetaObject::invokeMethod(this, [this, live, generation, row, t] {
                 if (live->load() != generation)
                     return;
+                --m_thumbnailsRunning;
                 m_model->setThumbnail(row, t.image, t.sourceSize, t.error.isEmpty() ? t.warning : t.error);
                 ++m_thumbnailsDone;
+                feedThumbnails();
                 updateStatus();
                 if (m_thumbnailsDone == m_thumbnailsWanted) {
                     emit thumbnailsFinished();
@@ -213,11 +247,52 @@ void SheetCheck::startThumbnails()
             }, Qt::QueuedConnection);
         });
     }
-    updateStatus();
-    if (m_thumbnailsWanted == 0) {
-        emit thumbnailsFinished();
-        startVerdicts();
+}
+
+int SheetCheck::nextThumbnailRow(int firstShown, int lastShown)
+{
+    const int shownCount = m_sorted->rowCount();
+    auto pendingAt = [this](int shown) {
+        const int row = m_sorted->mapToSource(m_sorted->index(shown, 0)).row();
+        return row >= 0 && size_t(row) < m_thumbnailPending.size() && m_thumbnailPending[size_t(row)] ? row : -1;
+    };
+    for (int shown = std::max(firstShown, 0); shown <= lastShown && shown < shownCount; ++shown)
+        if (const int row = pendingAt(shown); row >= 0)
+            return row;
+    // The rest in the order shown; the order may change as sheets are judged,
+    // so the search runs once more from the top before it gives up.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (; m_thumbnailCursor < shownCount; ++m_thumbnailCursor)
+            if (const int row = pendingAt(m_thumbnailCursor); row >= 0)
+                return row;
+        m_thumbnailCursor = 0;
     }
+    return -1;
+}
+
+// The shown rows the sheet list has on screen (first > last when none): the
+// grid is filled row by row in the order shown, so they are one run.
+void SheetCheck::shownRowsOnScreen(int &first, int &last) const
+{
+    first = 0;
+    last = -1;
+    if (!m_list->isVisible() || m_sorted->rowCount() == 0)
+        return;
+    const QRect view = m_list->viewport()->rect();
+    const QSize grid = m_list->gridSize();
+    const int step = std::max(4, grid.height() / 8);
+    QModelIndex top;
+    QModelIndex bottom;
+    for (int y = 0; y < view.height() && !top.isValid(); y += step)
+        for (int x = grid.width() / 2; x < view.width() && !top.isValid(); x += grid.width())
+            top = m_list->indexAt(QPoint(x, y));
+    for (int y = view.height() - 1; y >= 0 && !bottom.isValid(); y -= step)
+        for (int x = view.width() - 1 - grid.width() / 2; x >= 0 && !bottom.isValid(); x -= grid.width())
+            bottom = m_list->indexAt(QPoint(x, y));
+    if (!top.isValid() || !bottom.isValid())
+        return;
+    first = top.row();
+    last = std::max(top.row(), bottom.row());
 }
 
 void SheetCheck::startVerdicts()

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class CornerEditor;
 class CoverageView;
@@ -66,6 +67,9 @@ protected:
 
 private:
     void startThumbnails();
+    void feedThumbnails();
+    int nextThumbnailRow(int firstShown, int lastShown);
+    void shownRowsOnScreen(int &first, int &last) const;
     void startVerdicts();
     void stopWorkers();
     void updateCoverage();
@@ -90,6 +94,12 @@ private:
     std::shared_ptr<std::atomic<int>> m_generation = std::make_shared<std::atomic<int>>(0);
     int m_thumbnailsWanted = 0;
     int m_thumbnailsDone = 0;
+    // Thumbnails are handed to the pool a few at a time, the rows on screen
+    // first, so that a screen scrolled to fills next whatever the folder's size.
+    std::vector<char> m_thumbnailPending; // by model row
+    int m_thumbnailsQueued = 0;
+    int m_thumbnailsRunning = 0;
+    int m_thumbnailCursor = 0; // the shown row from which the rest are taken in order
     int m_verdictsWanted = 0;
     int m_verdictsDone = 0;
     bool m_verdictsStarted = false;

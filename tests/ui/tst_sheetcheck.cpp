@@ -29,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -77,6 +78,7 @@ private slots:
     void unreadableNameListed();
     void thumbnailCache_data();
     void thumbnailCache();
+    void onScreenFirst();
 
 private:
     // Sheets N-37-001.. as PNG scans with a drawn frame and the creator's maps;
@@ -362,6 +364,43 @@ void TestSheetCheck::menuOpensWindow()
     QCOMPARE(w->windowTitle(), QStringLiteral("Check calibration"));
     QCOMPARE(w->placementName(), QStringLiteral("SheetCheck"));
     w->close();
+}
+
+// Thumbnails come for the sheets on screen first: a list scrolled to its end
+// while the first thumbnails are being made fills there next, not after every
+// sheet above it.
+void TestSheetCheck::onScreenFirst()
+{
+    const int handedOut = 2 * std::max(1, QThread::idealThreadCount()); // two a worker at a time
+    const int count = std::min(144, handedOut + 60);
+    makeSheets(count);
+    SheetCheck w(nullptr, finder({}, QPointF()));
+    w.resize(900, 700);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QListView *list = w.listView();
+    list->setLayoutMode(QListView::SinglePass); // laid out at once, so that it can be scrolled at once
+    QList<int> order; // model rows in the order their thumbnails came
+    connect(w.model(), &QAbstractItemModel::dataChanged, this, [&](const QModelIndex &from, const QModelIndex &to) {
+        for (int row = from.row(); row <= to.row(); ++row)
+            if (!w.model()->entry(row).thumbnail.isNull() && !order.contains(row))
+                order << row;
+    });
+    w.loadFolder(); // hands the first rows to the workers
+    list->scrollToBottom();
+    QList<int> onScreen;
+    const QRect view = list->viewport()->rect();
+    for (int shown = 0; shown < w.sortedModel()->rowCount(); ++shown) {
+        const QModelIndex i = w.sortedModel()->index(shown, 0);
+        if (list->visualRect(i).intersects(view))
+            onScreen << w.sortedModel()->mapToSource(i).row();
+    }
+    QVERIFY(!onScreen.isEmpty());
+    QVERIFY(onScreen.size() < count - handedOut); // scrolled past the first rows
+    QTRY_COMPARE_WITH_TIMEOUT(w.thumbnailsDone(), count, 30000);
+    const QList<int> early = order.mid(0, handedOut + int(onScreen.size()));
+    for (int row : std::as_const(onScreen))
+        QVERIFY2(early.contains(row), qPrintable(QStringLiteral("row %1 came %2th").arg(row).arg(order.indexOf(row) + 1)));
 }
 
 QTEST_MAIN(TestSheetCheck)
