@@ -270,29 +270,39 @@ int SheetCheck::nextThumbnailRow(int firstShown, int lastShown)
     return -1;
 }
 
-// The shown rows the sheet list has on screen (first > last when none): the
-// grid is filled row by row in the order shown, so they are one run.
+// The shown rows the sheet list has on screen (first > last when none). The
+// grid is filled row by row in the order shown, so they are one run, found by
+// halving on the items' places.
 void SheetCheck::shownRowsOnScreen(int &first, int &last) const
 {
     first = 0;
     last = -1;
-    if (!m_list->isVisible() || m_sorted->rowCount() == 0)
+    const int count = m_sorted->rowCount();
+    if (!m_list->isVisible() || count == 0)
         return;
-    const QRect view = m_list->viewport()->rect();
-    const QSize grid = m_list->gridSize();
-    const int step = std::max(4, grid.height() / 8);
-    QModelIndex top;
-    QModelIndex bottom;
-    for (int y = 0; y < view.height() && !top.isValid(); y += step)
-        for (int x = grid.width() / 2; x < view.width() && !top.isValid(); x += grid.width())
-            top = m_list->indexAt(QPoint(x, y));
-    for (int y = view.height() - 1; y >= 0 && !bottom.isValid(); y -= step)
-        for (int x = view.width() - 1 - grid.width() / 2; x >= 0 && !bottom.isValid(); x -= grid.width())
-            bottom = m_list->indexAt(QPoint(x, y));
-    if (!top.isValid() || !bottom.isValid())
-        return;
-    first = top.row();
-    last = std::max(top.row(), bottom.row());
+    const int height = m_list->viewport()->height();
+    auto place = [this](int shown) { return m_list->visualRect(m_sorted->index(shown, 0)); };
+    if (!place(0).isValid())
+        return; // not laid out yet
+    int lo = 0;
+    int hi = count;
+    while (lo < hi) { // the first whose bottom is on screen
+        const int mid = lo + (hi - lo) / 2;
+        if (place(mid).bottom() >= 0)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    first = lo;
+    hi = count;
+    while (lo < hi) { // the first whose top is below the screen
+        const int mid = lo + (hi - lo) / 2;
+        if (place(mid).top() >= height)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    last = lo - 1;
 }
 
 void SheetCheck::startVerdicts()
