@@ -398,7 +398,9 @@ void TestSheetCheck::onScreenFirst()
     QVERIFY(!onScreen.isEmpty());
     QVERIFY(onScreen.size() < count - handedOut); // scrolled past the first rows
     QTRY_COMPARE_WITH_TIMEOUT(w.thumbnailsDone(), count, 30000);
-    const QList<int> early = order.mid(0, handedOut + int(onScreen.size()));
+    // Those handed out before the scroll come first, then the ones on screen;
+    // the workers may finish the rows handed out with them in another order.
+    const QList<int> early = order.mid(0, 2 * handedOut + int(onScreen.size()));
     for (int row : std::as_const(onScreen))
         QVERIFY2(early.contains(row), qPrintable(QStringLiteral("row %1 came %2th").arg(row).arg(order.indexOf(row) + 1)));
 }
