@@ -21,6 +21,7 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTabWidget>
 #include <QThread>
@@ -110,6 +111,10 @@ SheetCheck::SheetCheck(QWidget *parent, const SheetVerdict::Finder &finder)
                 m_coverage->setSelected(current.isValid() ? m_sorted->mapToSource(current).row() : -1);
             });
     connect(m_coverage, &CoverageView::sheetClicked, this, &SheetCheck::selectSheet);
+    // Where the list is scrolled to is looked up as it scrolls, not as each
+    // thumbnail comes: that would lay the list out again each time.
+    connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { shownRowsOnScreen(m_onScreenFirst, m_onScreenLast); });
 
     RestoreFormPlacement();
     const QString last = Settings::LastPath();
@@ -197,6 +202,7 @@ void SheetCheck::startThumbnails()
     m_thumbnailsQueued = m_thumbnailsWanted;
     m_thumbnailsRunning = 0;
     m_thumbnailCursor = 0;
+    shownRowsOnScreen(m_onScreenFirst, m_onScreenLast);
     feedThumbnails();
     updateStatus();
     if (m_thumbnailsWanted == 0) {
@@ -209,17 +215,16 @@ void SheetCheck::startThumbnails()
 // are still waiting, else the first in the order shown.
 void SheetCheck::feedThumbnails()
 {
-    // Two a worker, so that none waits for this thread between thumbnails.
-    const int inFlight = 2 * m_thumbnailPool.maxThreadCount();
+    // A few a worker, so that none waits for this thread between thumbnails
+    // (which shares the cores with them), and a screen scrolled to waits for
+    // no more than these.
+    const int inFlight = kThumbnailsAWorker * m_thumbnailPool.maxThreadCount();
     if (m_thumbnailsQueued == 0 || m_thumbnailsRunning >= inFlight)
         return;
     const int generation = m_generation->load();
     const auto live = m_generation;
-    int first = 0;
-    int last = -1;
-    shownRowsOnScreen(first, last);
     while (m_thumbnailsQueued > 0 && m_thumbnailsRunning < inFlight) {
-        const int row = nextThumbnailRow(first, last);
+        const int row = nextThumbnailRow(m_onScreenFirst, m_onScreenLast);
         if (row < 0)
             break;
         m_thumbnailPending[size_t(row)] = 0;

@@ -30,6 +30,8 @@ class SheetCheck : public ToolWindow
     Q_OBJECT
 public:
     static constexpr int kThumbnailSide = 256;
+    // Thumbnails handed to each worker at a time.
+    static constexpr int kThumbnailsAWorker = 4;
 
     explicit SheetCheck(QWidget *parent = nullptr, const SheetVerdict::Finder &finder = {});
     ~SheetCheck() override;
@@ -100,6 +102,8 @@ private:
     int m_thumbnailsQueued = 0;
     int m_thumbnailsRunning = 0;
     int m_thumbnailCursor = 0; // the shown row from which the rest are taken in order
+    int m_onScreenFirst = 0;   // the shown rows on screen, as of the last scroll
+    int m_onScreenLast = -1;
     int m_verdictsWanted = 0;
     int m_verdictsDone = 0;
     bool m_verdictsStarted = false;

@@ -371,8 +371,8 @@ void TestSheetCheck::menuOpensWindow()
 // sheet above it.
 void TestSheetCheck::onScreenFirst()
 {
-    const int handedOut = 2 * std::max(1, QThread::idealThreadCount()); // two a worker at a time
-    const int count = std::min(144, handedOut + 60);
+    const int handedOut = SheetCheck::kThumbnailsAWorker * std::max(1, QThread::idealThreadCount());
+    const int count = std::min(144, 2 * handedOut + 60);
     makeSheets(count);
     SheetCheck w(nullptr, finder({}, QPointF()));
     w.resize(900, 700);
