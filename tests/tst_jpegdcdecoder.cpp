@@ -4,8 +4,10 @@
 #include "common/ImageDifference.h"
 #include "common/NotRegularFile.h"
 #include "frame/JpegDcDecoder.h"
+#include "fuzz/FuzzJpegChecks.h"
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
@@ -167,6 +169,8 @@ private slots:
     void declinedOrDamaged();
     void notARegularFile_data();
     void notARegularFile();
+    void fuzzInputs_data();
+    void fuzzInputs();
 
 private:
     QTemporaryDir m_dir;
@@ -338,6 +342,32 @@ void TestJpegDcDecoder::notARegularFile()
     const JpegDcDecoder::Result r = JpegDcDecoder::read(path);
     QCOMPARE(r.status, JpegDcDecoder::Status::Failed);
     QVERIFY(!r.message.isEmpty());
+}
+
+// The fuzz target's seeds and the inputs it once failed on, through its checks.
+void TestJpegDcDecoder::fuzzInputs_data()
+{
+    QTest::addColumn<QString>("path");
+    const QString fuzz = qEnvironmentVariable("QUILLMARK_SOURCE_DIR") + QStringLiteral("/fuzz/");
+    int seeds = 0;
+    for (const char *kind : {"corpus", "regressions"}) {
+        QDirIterator it(fuzz + QLatin1String(kind) + QStringLiteral("/jpegdc"), QDir::Files);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path.endsWith(QLatin1String("/.keep")))
+                continue;
+            seeds += kind[0] == 'c' ? 1 : 0;
+            QTest::newRow(qPrintable(QLatin1String(kind) + QLatin1Char('/') + QFileInfo(path).fileName())) << path;
+        }
+    }
+    QVERIFY2(seeds >= 3, "the fuzz target has no seeds"); // else this would pass looking at nothing
+}
+
+void TestJpegDcDecoder::fuzzInputs()
+{
+    QFETCH(QString, path);
+    const QString failure = FuzzChecks::checkJpegDc(fileBytes(path));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 QTEST_GUILESS_MAIN(TestJpegDcDecoder)
