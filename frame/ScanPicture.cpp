@@ -122,9 +122,14 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
     r.sourceSize = headerSize(path);
     if (r.sourceSize.isValid()) {
         const QString problem = FrameImage::sizeProblem(r.sourceSize.width(), r.sourceSize.height());
-        // A thumbnail of a JPEG is decoded at an eighth at most, whatever its size.
+        // A thumbnail of a JPEG is decoded at an eighth at most: more pixels
+        // than a full decode may hold are fine. Sides longer than a map file
+        // can address are not: no map calibrates such a scan, and a header
+        // of a few bytes claiming 65535 x 65535 would still cost half a
+        // gigabyte at an eighth.
         const bool reducedJpeg = maxSide > 0 && QImageReader::imageFormat(path) == "jpeg";
-        if (!problem.isEmpty() && !reducedJpeg) {
+        const bool tooLong = r.sourceSize.width() > FrameImage::kMaxSide || r.sourceSize.height() > FrameImage::kMaxSide;
+        if (!problem.isEmpty() && (!reducedJpeg || tooLong)) {
             r.error = problem;
             return r;
         }

@@ -6,6 +6,7 @@
 #include "frame/ScanPicture.h"
 #include "frame/SheetDrawer.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -110,6 +111,36 @@ void TestScanPicture::refusedBeforeDecoding()
         QVERIFY(r.image.isNull());
         QCOMPARE(r.sourceSize, QSize(side, side));
         QCOMPARE(r.error, FrameImage::sizeProblem(side, side));
+    }
+
+    // A JPEG's thumbnail may come from more pixels than a full decode holds,
+    // but not from sides longer than a map file can address: a small JPEG
+    // whose frame header claims 40000 x 300.
+    QByteArray jpeg;
+    {
+        QImage small(64, 48, QImage::Format_RGB32);
+        small.fill(Qt::gray);
+        QBuffer buffer(&jpeg);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(small.save(&buffer, "JPG", 90));
+    }
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    QVERIFY(sof > 0);
+    const int wide = 40000;
+    jpeg[sof + 5] = char(300 >> 8);
+    jpeg[sof + 6] = char(300 & 0xFF);
+    jpeg[sof + 7] = char(wide >> 8);
+    jpeg[sof + 8] = char(wide & 0xFF);
+    const QString jpegPath = dir.filePath(QStringLiteral("wide.jpg"));
+    QFile j(jpegPath);
+    QVERIFY(j.open(QIODevice::WriteOnly));
+    j.write(jpeg);
+    j.close();
+    for (int maxSide : {0, 200}) {
+        const ScanPicture::Result r = ScanPicture::read(jpegPath, maxSide);
+        QVERIFY(r.image.isNull());
+        QCOMPARE(r.sourceSize, QSize(wide, 300));
+        QCOMPARE(r.error, FrameImage::sizeProblem(wide, 300));
     }
 }
 
