@@ -37,6 +37,7 @@ class TestScanPicture : public QObject
 private slots:
     void formats_data();
     void formats();
+    void refusedBeforeDecoding_data();
     void refusedBeforeDecoding();
     void cutShortWarned_data();
     void cutShortWarned();
@@ -87,8 +88,12 @@ void TestScanPicture::formats()
     QVERIFY2(difference < 16, qPrintable(QStringLiteral("mean grey difference %1").arg(difference)));
 }
 
-void TestScanPicture::refusedBeforeDecoding()
+void TestScanPicture::refusedBeforeDecoding_data()
 {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("claimed");
+
     // A BMP header that claims 30000 x 30000 pixels of 24 bits: 2.7 GB to decode.
     QByteArray bmp(54, '\0');
     bmp[0] = 'B';
@@ -99,48 +104,45 @@ void TestScanPicture::refusedBeforeDecoding()
     memcpy(bmp.data() + 22, &side, 4);
     bmp[26] = 1;
     bmp[28] = 24;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("huge.bmp"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bmp);
-    f.close();
-
-    for (int maxSide : {0, 200}) {
-        const ScanPicture::Result r = ScanPicture::read(path, maxSide);
-        QVERIFY(r.image.isNull());
-        QCOMPARE(r.sourceSize, QSize(side, side));
-        QCOMPARE(r.error, FrameImage::sizeProblem(side, side));
-    }
+    QTest::newRow("BMP, more pixels than a decode holds") << "huge.bmp" << bmp << QSize(side, side);
 
     // A JPEG's thumbnail may come from more pixels than a full decode holds,
     // but not from sides longer than a map file can address: a small JPEG
     // whose frame header claims 40000 x 300.
     QByteArray jpeg;
-    {
-        QImage small(64, 48, QImage::Format_RGB32);
-        small.fill(Qt::gray);
-        QBuffer buffer(&jpeg);
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        QVERIFY(small.save(&buffer, "JPG", 90));
-    }
+    QImage small(64, 48, QImage::Format_RGB32);
+    small.fill(Qt::gray);
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    small.save(&buffer, "JPG", 90);
     const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
-    QVERIFY(sof > 0);
-    const int wide = 40000;
-    jpeg[sof + 5] = char(300 >> 8);
-    jpeg[sof + 6] = char(300 & 0xFF);
-    jpeg[sof + 7] = char(wide >> 8);
-    jpeg[sof + 8] = char(wide & 0xFF);
-    const QString jpegPath = dir.filePath(QStringLiteral("wide.jpg"));
-    QFile j(jpegPath);
-    QVERIFY(j.open(QIODevice::WriteOnly));
-    j.write(jpeg);
-    j.close();
+    const QSize wide(40000, 300);
+    if (sof > 0) {
+        jpeg[sof + 5] = char(wide.height() >> 8);
+        jpeg[sof + 6] = char(wide.height() & 0xFF);
+        jpeg[sof + 7] = char(wide.width() >> 8);
+        jpeg[sof + 8] = char(wide.width() & 0xFF);
+    }
+    QTest::newRow("JPEG, sides longer than a map file holds") << "wide.jpg" << jpeg << wide;
+}
+
+void TestScanPicture::refusedBeforeDecoding()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, claimed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+
     for (int maxSide : {0, 200}) {
-        const ScanPicture::Result r = ScanPicture::read(jpegPath, maxSide);
+        const ScanPicture::Result r = ScanPicture::read(path, maxSide);
         QVERIFY(r.image.isNull());
-        QCOMPARE(r.sourceSize, QSize(wide, 300));
-        QCOMPARE(r.error, FrameImage::sizeProblem(wide, 300));
+        QCOMPARE(r.sourceSize, claimed);
+        QCOMPARE(r.error, FrameImage::sizeProblem(claimed.width(), claimed.height()));
     }
 }
 
