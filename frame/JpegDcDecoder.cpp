@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -289,26 +290,36 @@ JpegDcDecoder::JpegDcDecoder(const uchar *data, qsizetype size)
 {
 }
 
-JpegDcDecoder::Result JpegDcDecoder::read(const QString &path)
+namespace {
+
+// Calls `use(data, size)` on the whole of a file, mapped where the system can.
+// Opened as every scan and map is: a FIFO or a device under a .jpg name is
+// refused, never waited on or read without end. Returns the reason when the
+// file cannot be read; `tooLarge` is set for a file above `maxSize`.
+template <class Use>
+QString withFileBytes(const QString &path, qint64 maxSize, bool &tooLarge, Use use)
 {
-    // Opened as every scan and map is: a FIFO or a device under a .jpg name is
-    // refused, never waited on or read without end.
+    tooLarge = false;
     RegularFile file;
     if (!file.open(path))
-        return outcome(Status::Failed, file.errorString());
+        return file.errorString();
     const qint64 size = file.size();
-    if (size > kMaxFileSize)
-        return outcome(Status::Declined, QStringLiteral("file too large (%1 bytes)").arg(size));
-    if (size < 4)
-        return outcome(Status::Failed, QStringLiteral("not a JPEG file"));
+    if (size > maxSize) {
+        tooLarge = true;
+        return QStringLiteral("file too large (%1 bytes)").arg(size);
+    }
+    if (size == 0) {
+        use(nullptr, 0);
+        return QString();
+    }
 #ifdef Q_OS_LINUX
     // Mapped with its pages filled in one go: a fault a page costs more than
     // the decoding of it.
     if (void *mapped = mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.handle(), 0);
         mapped != MAP_FAILED) {
-        Result r = decode(static_cast<const uchar *>(mapped), qsizetype(size));
+        use(static_cast<const uchar *>(mapped), qsizetype(size));
         munmap(mapped, size_t(size));
-        return r;
+        return QString();
     }
 #endif
     QByteArray bytes(size, Qt::Uninitialized);
@@ -316,10 +327,82 @@ JpegDcDecoder::Result JpegDcDecoder::read(const QString &path)
     while (done < size) {
         const qint64 n = file.read(bytes.data() + done, size - done);
         if (n <= 0)
-            return outcome(Status::Failed, n < 0 ? file.errorString() : QStringLiteral("the file ends early"));
+            return n < 0 ? file.errorString() : QStringLiteral("the file ends early");
         done += n;
     }
-    return decode(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    use(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    return QString();
+}
+
+} // namespace
+
+JpegDcDecoder::Result JpegDcDecoder::read(const QString &path)
+{
+    Result r;
+    bool tooLarge = false;
+    const QString problem = withFileBytes(path, kMaxFileSize, tooLarge,
+                                          [&r](const uchar *data, qsizetype size) { r = decode(data, size); });
+    if (!problem.isEmpty())
+        return outcome(tooLarge ? Status::Declined : Status::Failed, problem);
+    return r;
+}
+
+bool JpegDcDecoder::endsEarly(const QString &path)
+{
+    bool early = false;
+    bool tooLarge = false;
+    withFileBytes(path, std::numeric_limits<qint64>::max(), tooLarge,
+                  [&early](const uchar *data, qsizetype size) { early = endsEarly(data, size); });
+    return early;
+}
+
+bool JpegDcDecoder::endsEarly(const uchar *data, qsizetype size)
+{
+    if (!data || size < 4 || data[0] != 0xFF || data[1] != 0xD8)
+        return false;
+    const uchar *p = data + 2;
+    const uchar *const end = data + size;
+    bool inScan = false; // in the entropy data after a scan header
+    while (p < end) {
+        if (inScan) {
+            // On to the next marker that is neither a stuffed byte nor a restart.
+            p = static_cast<const uchar *>(std::memchr(p, 0xFF, size_t(end - p)));
+            if (!p)
+                return true;
+            const uchar *q = p + 1;
+            while (q < end && *q == 0xFF)
+                ++q;
+            if (q >= end)
+                return true;
+            if (*q == 0x00 || (*q >= 0xD0 && *q <= 0xD7)) {
+                p = q + 1;
+                continue;
+            }
+            p = q - 1;
+            inScan = false;
+        }
+        if (*p != 0xFF)
+            return false; // garbage between markers: a damaged file, not one cut short
+        while (p < end && *p == 0xFF)
+            ++p;
+        if (p >= end)
+            return true;
+        const int marker = *p++;
+        if (marker == 0xD9)
+            return false;
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
+            continue;
+        if (end - p < 2)
+            return true;
+        const int length = readU16(p);
+        if (length < 2)
+            return false;
+        if (length > end - p)
+            return true;
+        p += length;
+        inScan = marker == 0xDA;
+    }
+    return true;
 }
 
 JpegDcDecoder::Result JpegDcDecoder::decode(const uchar *data, qsizetype size)

@@ -45,6 +45,12 @@ public:
     static Result read(const QString &path);
     static Result decode(const uchar *data, qsizetype size);
 
+    // Whether a JPEG's data ends before its end-of-image marker (cut short):
+    // libjpeg then gives a picture whose missing part is grey, without a
+    // word. False for a whole JPEG and for what is not a JPEG at all.
+    static bool endsEarly(const QString &path);
+    static bool endsEarly(const uchar *data, qsizetype size);
+
     // The bits that one table lookup takes.
     static constexpr int kLookupBits = 12;
 

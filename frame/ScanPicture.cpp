@@ -167,6 +167,10 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
                 r.error = reader.errorString();
                 return r;
             }
+            // libjpeg fills what is missing of a JPEG cut short with grey, and
+            // says so only on the console.
+            if (format == "jpeg" && JpegDcDecoder::endsEarly(path))
+                r.warning = QCoreApplication::translate("ScanPicture", "the scan's data ends early: part of it is missing");
         }
     } else {
         const QSize wanted = fitted(r.sourceSize, maxSide);

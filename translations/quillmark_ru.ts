@@ -81,6 +81,10 @@ Qt: %6</translation>
 <context>
     <name>CornerEditor</name>
     <message>
+        <source>scan: %1</source>
+        <translation>скан: %1</translation>
+    </message>
+    <message>
         <source>Previous</source>
         <translation>Предыдущий</translation>
     </message>

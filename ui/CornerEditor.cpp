@@ -114,6 +114,7 @@ bool CornerEditor::open(int index)
     const QString path = m_paths.at(index);
     m_frame = FrameResult();
     m_problem.clear();
+    m_scanWarning.clear();
     m_editable = false;
     m_map = std::make_unique<MapFile>();
     m_map->KeepReadLines = true; // only the point and corner lines may change
@@ -136,6 +137,7 @@ bool CornerEditor::open(int index)
             QApplication::setOverrideCursor(Qt::WaitCursor);
             ScanPicture::Result scan = ScanPicture::read(imagePath);
             image = std::move(scan.image);
+            m_scanWarning = scan.warning;
             QApplication::restoreOverrideCursor();
             if (image.isNull()) {
                 m_editable = false;
@@ -188,6 +190,8 @@ void CornerEditor::showState()
     QStringList parts;
     if (!m_problem.isEmpty())
         parts << m_problem;
+    if (!m_scanWarning.isEmpty())
+        parts << tr("scan: %1").arg(m_scanWarning);
     if (m_editable) {
         const QString why = SheetVerdict::implausibility(m_view->corners(), m_imageSize);
         if (!why.isEmpty())

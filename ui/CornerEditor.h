@@ -65,6 +65,7 @@ private:
     std::unique_ptr<MapFile> m_map; // the map with the edit applied
     bool m_editable = false;
     QString m_problem;          // why the map cannot be edited, or the last edit's failure
+    QString m_scanWarning;      // what the scan's reader said of a picture it gave
     FrameResult m_frame;        // what "Find frame" said for this sheet
     QSize m_imageSize;
     QThread *m_search = nullptr;

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -79,12 +80,16 @@ private slots:
     void thumbnailCache_data();
     void thumbnailCache();
     void onScreenFirst();
+    void editorShowsScanWarning();
 
 private:
     // Sheets N-37-001.. as PNG scans with a drawn frame and the creator's maps;
     // the fake finder sees the frame `shift` pixels off the map's north-west
     // corner for the sheets listed in `offSheets`.
-    void makeSheets(int count);
+    void makeSheets(int count, const char *format = "png");
+    // Shows the window on the case's folder, waits until every thumbnail and
+    // verdict is there, and opens the corner editor on the first sheet shown.
+    static void openFirstSheet(SheetCheck &w, CornerEditor *&editor);
     SheetVerdict::Finder finder(const QStringList &offSheets, const QPointF &shift) const;
     QString mapOf(int number) const
     {
@@ -110,7 +115,7 @@ void TestSheetCheck::init()
     Settings::setLastPath(m_work);
 }
 
-void TestSheetCheck::makeSheets(int count)
+void TestSheetCheck::makeSheets(int count, const char *format)
 {
     for (int n = 1; n <= count; ++n) {
         QImage scan(600, 450, QImage::Format_RGB32);
@@ -119,9 +124,18 @@ void TestSheetCheck::makeSheets(int count)
         p.setPen(QPen(Qt::black, 3));
         p.drawRect(18, 22, 564, 405);
         p.end();
-        QVERIFY(scan.save(m_work + QStringLiteral("/N-37-%1.png").arg(n, 3, 10, QLatin1Char('0'))));
+        QVERIFY(scan.save(m_work + QStringLiteral("/N-37-%1.%2").arg(n, 3, 10, QLatin1Char('0')).arg(QLatin1String(format))));
     }
     QVERIFY(CheckSheets::createMaps(m_work, QStringLiteral("1:100K"), QStringLiteral("5")));
+}
+
+void TestSheetCheck::openFirstSheet(SheetCheck &w, CornerEditor *&editor)
+{
+    w.show();
+    w.loadFolder();
+    QTRY_VERIFY_WITH_TIMEOUT(w.isComplete(), 20000);
+    editor = w.openEditor(0);
+    QVERIFY(editor);
 }
 
 SheetVerdict::Finder TestSheetCheck::finder(const QStringList &offSheets, const QPointF &shift) const
@@ -300,11 +314,10 @@ void TestSheetCheck::changedOnDisk()
 
     makeSheets(1);
     SheetCheck w(nullptr, finder({}, QPointF()));
-    w.show();
-    w.loadFolder();
-    QTRY_VERIFY_WITH_TIMEOUT(w.isComplete(), 20000);
-    CornerEditor *editor = w.openEditor(0);
-    QVERIFY(editor);
+    CornerEditor *editor = nullptr;
+    openFirstSheet(w, editor);
+    if (QTest::currentTestFailed())
+        return;
     CornerView *view = editor->view();
     view->setSelectedHandle(0);
     QTest::keyClick(view, Qt::Key_Down);
@@ -403,6 +416,24 @@ void TestSheetCheck::onScreenFirst()
     const QList<int> early = order.mid(0, 2 * handedOut + int(onScreen.size()));
     for (int row : std::as_const(onScreen))
         QVERIFY2(early.contains(row), qPrintable(QStringLiteral("row %1 came %2th").arg(row).arg(order.indexOf(row) + 1)));
+}
+
+// The corner editor says what the scan's reader said of the picture it gave:
+// a scan cut short is shown, with the warning.
+void TestSheetCheck::editorShowsScanWarning()
+{
+    makeSheets(1, "jpg");
+    QFile image(m_work + QStringLiteral("/N-37-001.jpg"));
+    QVERIFY(image.open(QIODevice::ReadWrite));
+    QVERIFY(image.resize(image.size() * 6 / 10));
+    image.close();
+    SheetCheck w(nullptr, finder({}, QPointF()));
+    CornerEditor *editor = nullptr;
+    openFirstSheet(w, editor);
+    if (QTest::currentTestFailed())
+        return;
+    const QString state = editor->findChild<QLabel *>(QStringLiteral("lblState"))->text();
+    QVERIFY2(state.contains(QLatin1String("the scan's data ends early")), qPrintable(state));
 }
 
 QTEST_MAIN(TestSheetCheck)
