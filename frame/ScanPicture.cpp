@@ -88,6 +88,13 @@ bool bmpCutShort(const uchar *h, qint64 fileSize)
     return fileSize < qint64(u32(10)) + stride * height;
 }
 
+// The warning of a picture decoded from a file cut short, where the readers
+// cannot tell which part is missing.
+QString partMissing()
+{
+    return QCoreApplication::translate("ScanPicture", "the scan's data ends early: part of it is missing");
+}
+
 } // namespace
 
 QSize ScanPicture::headerSize(const QString &path)
@@ -170,7 +177,7 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
             // libjpeg fills what is missing of a JPEG cut short with grey, and
             // says so only on the console.
             if (format == "jpeg" && JpegDcDecoder::endsEarly(path))
-                r.warning = QCoreApplication::translate("ScanPicture", "the scan's data ends early: part of it is missing");
+                r.warning = partMissing();
         }
     } else {
         const QSize wanted = fitted(r.sourceSize, maxSide);
@@ -202,6 +209,6 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
     // Qt and OpenCV decode an uncompressed BMP cut short without a word,
     // the missing rows left blank.
     if (!r.image.isNull() && cutShort && r.warning.isEmpty())
-        r.warning = QCoreApplication::translate("ScanPicture", "the scan's data ends early: part of it is missing");
+        r.warning = partMissing();
     return r;
 }

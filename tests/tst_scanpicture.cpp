@@ -29,6 +29,12 @@ double meanGreyDifference(const QImage &a, const QImage &b)
     return sum / (double(ga.width()) * ga.height());
 }
 
+// The 1200 x 900 scan of the tests, as a file of the given format in `dir`.
+QString drawScan(const QTemporaryDir &dir, const QString &format)
+{
+    return SheetDrawer::drawNonSheet(NonSheet::MapFragment, 1200, 900, 3, dir.path(), QStringLiteral("scan"), format);
+}
+
 } // namespace
 
 class TestScanPicture : public QObject
@@ -68,8 +74,7 @@ void TestScanPicture::formats()
     QFETCH(int, maxSide);
     QFETCH(QSize, expected);
     QTemporaryDir dir;
-    const QString path = SheetDrawer::drawNonSheet(NonSheet::MapFragment, 1200, 900, 3, dir.path(),
-                                                   QStringLiteral("scan"), format);
+    const QString path = drawScan(dir, format);
     QVERIFY(QFile::exists(path));
 
     const ScanPicture::Result r = ScanPicture::read(path, maxSide);
@@ -166,8 +171,7 @@ void TestScanPicture::cutShortWarned()
     QFETCH(int, keptPercent);
     QFETCH(bool, warned);
     QTemporaryDir dir;
-    const QString path = SheetDrawer::drawNonSheet(NonSheet::MapFragment, 1200, 900, 3, dir.path(),
-                                                   QStringLiteral("scan"), format);
+    const QString path = drawScan(dir, format);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.resize(file.size() * keptPercent / 100));
