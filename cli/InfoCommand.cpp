@@ -1,12 +1,15 @@
 #include "cli/InfoCommand.h"
 
 #include "imageinfo/CImageInfo.h"
+#include "imageinfo/ImageLimits.h"
 #include "imageinfo/KapHeader.h"
 #include "imageinfo/TiffHeader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 
 namespace {
@@ -18,7 +21,8 @@ const char *const kUsage =
     "header in the first 64 KiB of the file (JPEG, PNG, GIF, BMP). TIFF (classic\n"
     "and BigTIFF) and BSB charts (.KAP, .CAP) show the size from their own header\n"
     "(kind \"TIFF\" or \"KAP\"; a header that cannot be read gives its reason).\n"
-    "Other files show 0 x 0 and the kind \"unknown\".\n"
+    "Other files show 0 x 0 and the kind \"unknown\". An image with a side longer\n"
+    "than a map file can hold (32767 pixels) gets a warning (JSON: \"warning\").\n"
     "\n"
     "Options:\n"
     "  --json  one JSON object per image and line: file, width, height, depth and\n"
@@ -45,6 +49,21 @@ QString jsonString(const QString &text)
 {
     const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// A size that no map file can hold gets the map tools' message as a warning.
+// The warning as a last member of a JSON object: ',"warning":"..."', or nothing.
+QString jsonWarning(const QString &warning)
+{
+    return warning.isEmpty() ? QString() : QLatin1String(",\"warning\":") + jsonString(warning);
+}
+
+void printWarning(const QString &file, const QString &warning)
+{
+    if (warning.isEmpty())
+        return;
+    std::fflush(stdout);
+    put(stderr, QLatin1String("Warning: ") + file + QLatin1String(": ") + warning + QLatin1Char('\n'));
 }
 
 QString typeName(int type)
@@ -162,26 +181,31 @@ int InfoCommand::run(const QStringList &args)
                 continue;
             }
             if (own.handled) {
+                const QString warning = ImageLimits::sideProblem(qint64(std::min<quint64>(own.width, LLONG_MAX)),
+                                                    qint64(std::min<quint64>(own.height, LLONG_MAX)));
                 if (json) {
-                    put(stdout, QStringLiteral("{\"file\":%1,\"width\":%2,\"height\":%3,\"type\":%4,\"kind\":%5}\n")
+                    put(stdout, QStringLiteral("{\"file\":%1,\"width\":%2,\"height\":%3,\"type\":%4,\"kind\":%5%6}\n")
                                     .arg(jsonString(file))
                                     .arg(own.width)
                                     .arg(own.height)
                                     .arg(own.type)
-                                    .arg(jsonString(own.kind)));
+                                    .arg(jsonString(own.kind), jsonWarning(warning)));
                 } else {
                     put(stdout, QStringLiteral("%1: %2 x %3, %4\n").arg(file).arg(own.width).arg(own.height).arg(own.kind));
+                    printWarning(file, warning);
                 }
                 continue;
             }
         }
+        const QString warning = ImageLimits::sideProblem(info.Width(), info.Height());
         if (json) {
-            put(stdout, QStringLiteral("{\"file\":%1,\"width\":%2,\"height\":%3,\"depth\":%4,\"type\":%5}\n")
+            put(stdout, QStringLiteral("{\"file\":%1,\"width\":%2,\"height\":%3,\"depth\":%4,\"type\":%5%6}\n")
                             .arg(jsonString(file))
                             .arg(info.Width())
                             .arg(info.Height())
                             .arg(int(info.Depth()))
-                            .arg(info.ImageType()));
+                            .arg(info.ImageType())
+                            .arg(jsonWarning(warning)));
         } else {
             put(stdout, QStringLiteral("%1: %2 x %3, %4 bits per pixel, %5\n")
                             .arg(file)
@@ -189,6 +213,7 @@ int InfoCommand::run(const QStringList &args)
                             .arg(info.Height())
                             .arg(int(info.Depth()))
                             .arg(typeName(info.ImageType())));
+            printWarning(file, warning);
         }
     }
     std::fflush(stdout);

@@ -186,7 +186,7 @@ inline QString checkMapFile(const QByteArray &data, bool thorough = true)
     return QString();
 }
 
-// Any bytes as an image header: sizes stay in 0..65535 and the result is the
+// Any bytes as an image header: sizes are never negative and the result is the
 // same as for the bytes padded with zeros to 64 KiB.
 // With `scratchFile`, the bytes are also written there and read as a file,
 // which reads the first 64 KiB in steps: the result must be the same.
@@ -195,8 +195,8 @@ inline QString checkImageInfo(const QByteArray &data, const QString &scratchFile
 {
     CImageInfo info;
     const bool ok = info.ReadImageInfo(data);
-    if (info.Width() < 0 || info.Width() > 65535 || info.Height() < 0 || info.Height() > 65535)
-        return QStringLiteral("size %1 x %2 outside 0..65535").arg(info.Width()).arg(info.Height());
+    if (info.Width() < 0 || info.Height() < 0)
+        return QStringLiteral("size %1 x %2 is negative").arg(info.Width()).arg(info.Height());
     if (info.ImageType() < CImageInfo::Unknown || info.ImageType() > CImageInfo::Bmp)
         return QStringLiteral("unknown image type %1").arg(info.ImageType());
     if (!thorough)

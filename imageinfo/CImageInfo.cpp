@@ -6,6 +6,9 @@
 
 #include <QFile>
 
+#include <cstdlib>
+#include <limits>
+
 namespace {
 
 // The header is looked at within the first 64 KiB of the file only; bytes
@@ -66,6 +69,23 @@ int word(int high, int low)
     return high * 256 + low;
 }
 
+// A 32-bit field as a size: 0 (not found) for a value that no image has, one
+// beyond what a 32-bit signed integer holds (the formats allow no more).
+int size32(quint32 value)
+{
+    return value > quint32(std::numeric_limits<int>::max()) ? 0 : int(value);
+}
+
+quint32 big32(Bytes &b, int at)
+{
+    return quint32(b[at]) << 24 | quint32(b[at + 1]) << 16 | quint32(b[at + 2]) << 8 | quint32(b[at + 3]);
+}
+
+quint32 little32(Bytes &b, int at)
+{
+    return quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2]) << 16 | quint32(b[at + 3]) << 24;
+}
+
 bool isStartOfFrame(int k)
 {
     return (k >= 0xC0 && k <= 0xC3) || (k >= 0xC5 && k <= 0xC7) || (k >= 0xC9 && k <= 0xCB)
@@ -79,8 +99,8 @@ Header parse(Bytes &b)
 {
     Header h;
 
-    // PNG: signature, then the IHDR chunk (big-endian width and height, of
-    // which the two low-order bytes are taken; bit depth; colour type).
+    // PNG: signature, then the IHDR chunk (big-endian 32-bit width and
+    // height, bit depth, colour type).
     if (b[0] == 0x89 && b[1] == 0x50 && b[2] == 0x4E) {
         h.type = CImageInfo::Png;
         const int c = b[25];
@@ -115,8 +135,8 @@ Header parse(Bytes &b)
                 return h;
             }
             h.depth = depth;
-            h.width = word(b[18], b[19]);
-            h.height = word(b[22], b[23]);
+            h.width = size32(big32(b, 16));
+            h.height = size32(big32(b, 20));
         }
     }
 
@@ -128,13 +148,23 @@ Header parse(Bytes &b)
         h.depth = (b[10] & 7) + 1;
     }
 
-    // BMP: the two low-order bytes of the little-endian width and height,
-    // the low byte of the bits per pixel.
+    // BMP: the information header's size tells its kind. The OS/2 one (12
+    // bytes) has 16-bit width, height and bits per pixel; the others 32-bit
+    // signed width and height, a negative height for rows stored top-down.
+    // The low byte of the bits per pixel is the depth.
     if (b[0] == 'B' && b[1] == 'M') {
         h.type = CImageInfo::Bmp;
-        h.width = word(b[19], b[18]);
-        h.height = word(b[23], b[22]);
-        h.depth = b[28];
+        if (little32(b, 14) == 12) {
+            h.width = word(b[19], b[18]);
+            h.height = word(b[21], b[20]);
+            h.depth = b[24];
+        } else {
+            const qint64 width = qint32(little32(b, 18));
+            const qint64 height = qint32(little32(b, 22));
+            h.width = width > 0 ? size32(quint32(width)) : 0;
+            h.height = size32(quint32(std::abs(height)));
+            h.depth = b[28];
+        }
     }
 
     if (h.type != CImageInfo::Unknown)

@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 // Image header reading: every kind of header is built here byte by byte,
 // read once from memory and once from a file; both must give the same.
 class TestImageInfo : public QObject
@@ -192,8 +194,12 @@ void TestImageInfo::header_data()
 
     // PNG
     QTest::newRow("PNG truecolour 8") << png(1024, 768, 8, 2) << true << 3 << 1024 << 768 << 24;
-    QTest::newRow("PNG 70000 wide") << png(70000, 100, 8, 2) << true << 3 << 4464 << 100 << 24;
-    QTest::newRow("PNG 65536 high") << png(100, 65536, 8, 2) << true << 3 << 100 << 0 << 24;
+    // Sizes are the whole 32-bit fields: a map file cannot hold such a
+    // side, and the callers must see it, not its low 16 bits.
+    QTest::newRow("PNG 70000 wide") << png(70000, 100, 8, 2) << true << 3 << 70000 << 100 << 24;
+    QTest::newRow("PNG 65536 high") << png(100, 65536, 8, 2) << true << 3 << 100 << 65536 << 24;
+    QTest::newRow("PNG 65836 x 15000") << png(65836, 15000, 8, 0) << true << 3 << 65836 << 15000 << 8;
+    QTest::newRow("PNG 2^31 wide: no size") << png(0x80000000u, 10, 8, 0) << true << 3 << 0 << 10 << 8;
     QTest::newRow("PNG greyscale 16") << png(10, 20, 16, 0) << true << 3 << 10 << 20 << 16;
     QTest::newRow("PNG indexed 4") << png(10, 20, 4, 3) << true << 3 << 10 << 20 << 8;
     QTest::newRow("PNG indexed 1") << png(10, 20, 1, 3) << true << 3 << 10 << 20 << 8;
@@ -208,7 +214,7 @@ void TestImageInfo::header_data()
                                                    << 30 << 40 << 24;
     QTest::newRow("PNG fourth byte not checked") << QByteArray("\x89PNx", 4) + png(10, 20, 8, 2).mid(4) << true << 3
                                                  << 10 << 20 << 24;
-    QTest::newRow("PNG 20 bytes") << png(0x01020304, 0x0506, 8, 2).left(20) << true << 3 << 0x0304 << 0 << 0;
+    QTest::newRow("PNG 20 bytes") << png(0x01020304, 0x0506, 8, 2).left(20) << true << 3 << 0x01020304 << 0 << 0;
 
     // GIF
     QTest::newRow("GIF 0xF7") << gif(640, 480, 0xF7) << true << 1 << 640 << 480 << 8;
@@ -218,8 +224,16 @@ void TestImageInfo::header_data()
 
     // BMP
     QTest::newRow("BMP bottom-up") << bmp(640, 480, 24) << true << 4 << 640 << 480 << 24;
-    QTest::newRow("BMP top-down") << bmp(640, -480, 24) << true << 4 << 640 << 65056 << 24;
-    QTest::newRow("BMP 70000 wide 8 bits") << bmp(70000, 10, 8) << true << 4 << 4464 << 10 << 8;
+    QTest::newRow("BMP top-down") << bmp(640, -480, 24) << true << 4 << 640 << 480 << 24;
+    QTest::newRow("BMP 70000 wide 8 bits") << bmp(70000, 10, 8) << true << 4 << 70000 << 10 << 8;
+    QTest::newRow("BMP 200 x 65536") << bmp(200, 65536, 8) << true << 4 << 200 << 65536 << 8;
+    QTest::newRow("BMP negative width: no width") << bmp(-640, 480, 24) << true << 4 << 0 << 480 << 24;
+    QTest::newRow("BMP height -2^31: no height") << bmp(640, std::numeric_limits<qint32>::min(), 24) << true << 4
+                                                 << 640 << 0 << 24;
+    // The OS/2 header (12 bytes): 16-bit width, height and bits per pixel.
+    QTest::newRow("BMP OS/2 header") << QByteArray("BM") + le32(26 + 6) + le32(0) + le32(26) + le32(12) + le16(300)
+            + le16(200) + le16(1) + le16(24) + QByteArray(6, '\0')
+                                     << true << 4 << 300 << 200 << 24;
     QTest::newRow("BMP 32 bits") << bmp(3, 2, 32) << true << 4 << 3 << 2 << 32;
     QTest::newRow("BMP signature only") << QByteArray("BM") << true << 4 << 0 << 0 << 0;
 }
