@@ -1,11 +1,10 @@
 #include "frame/FrameImage.h"
 
-#include "imageinfo/CImageInfo.h"
-#include "mapfile/RegularFile.h"
+#include "frame/ScanHeader.h"
+#include "imageinfo/ImageLimits.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
@@ -18,58 +17,36 @@ QString FrameImage::sizeProblem(qint64 width, qint64 height)
 {
     if (width <= 0 || height <= 0)
         return QCoreApplication::translate("FrameImage", "the image has no pixels");
-    if (width > kMaxSide || height > kMaxSide)
-        return QCoreApplication::translate("FrameImage", "the image is %1 x %2 pixels: a map file holds at most %3 pixels a side")
-            .arg(width).arg(height).arg(kMaxSide);
+    if (const QString side = ImageLimits::sideProblem(width, height); !side.isEmpty())
+        return side;
     if (width * height > kMaxPixels)
         return QCoreApplication::translate("FrameImage", "the image is %1 x %2 pixels: too large to decode").arg(width).arg(height);
     return {};
+}
+
+QString FrameImage::headerProblem(const ScanHeader &header)
+{
+    if (header.kind == ScanHeader::Kind::None)
+        return header.problem.isEmpty() ? QCoreApplication::translate("FrameImage", "cannot decode the image") : header.problem;
+    const QString size = header.width > 0 && header.height > 0 ? sizeProblem(header.width, header.height) : QString();
+    return size.isEmpty() ? header.problem : size;
 }
 
 bool FrameImage::load(const QString &path)
 {
     m_grey.release();
     m_reason.clear();
-    // Opened as every scan and map is, before any decoder opens it by name: a
-    // FIFO or a folder under an image name is refused, never waited on.
-    RegularFile file;
-    if (!file.open(path)) {
-        m_reason = QCoreApplication::translate("FrameImage", "cannot open the image: %1").arg(file.errorString());
+    // The kind and size from the header, read through a file opened as every
+    // scan and map is (a FIFO or a folder under an image name is refused,
+    // never waited on): nothing is decoded before its size is checked.
+    const ScanHeader header = ScanHeader::read(path);
+    m_reason = headerProblem(header);
+    if (!m_reason.isEmpty())
         return false;
-    }
-    QByteArray head(16, '\0');
-    const qint64 got = file.read(head.data(), head.size());
-    head.truncate(int(std::max<qint64>(got, 0)));
-    file.close();
 
-    // The header's size, where it can be read without decoding: our own
-    // header reader first, else Qt's image plugins (they read no pixels for it).
-    {
-        CImageInfo info;
-        qint64 w = 0, h = 0;
-        if (info.ReadImageInfo(path) && info.Width() > 0 && info.Height() > 0) {
-            w = info.Width();
-            h = info.Height();
-        } else {
-            QImageReader reader(path);
-            reader.setDecideFormatFromContent(true);
-            const QSize size = reader.size();
-            if (size.isValid()) {
-                w = size.width();
-                h = size.height();
-            }
-        }
-        if (w > 0 && h > 0) {
-            const QString problem = sizeProblem(w, h);
-            if (!problem.isEmpty()) {
-                m_reason = problem;
-                return false;
-            }
-        }
-    }
-
-    if (head.startsWith("GIF8"))
-        return loadWithQt(path);
+    // GIF, which OpenCV does not read, and the kinds only Qt's plugins read.
+    if (header.kind == ScanHeader::Kind::Gif || header.kind == ScanHeader::Kind::Other)
+        return loadWithQt(path, header.qtFormat);
 
     try {
         m_grey = cv::imread(QFile::encodeName(path).toStdString(), cv::IMREAD_GRAYSCALE);
@@ -79,9 +56,6 @@ bool FrameImage::load(const QString &path)
         return false;
     }
     if (m_grey.empty()) {
-        // OpenCV knows nothing of it: Qt may (its plugins).
-        if (loadWithQt(path))
-            return true;
         m_reason = QCoreApplication::translate("FrameImage", "cannot decode the image");
         return false;
     }
@@ -94,10 +68,9 @@ bool FrameImage::load(const QString &path)
     return true;
 }
 
-bool FrameImage::loadWithQt(const QString &path)
+bool FrameImage::loadWithQt(const QString &path, const QByteArray &format)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
+    QImageReader reader(path, format);
     // Qt decodes to four bytes a pixel before the grey copy: a quarter of the
     // pixels keeps it within the same memory.
     const QSize size = reader.size();

@@ -2,8 +2,8 @@
 
 #include "frame/FrameImage.h"
 #include "frame/JpegDcDecoder.h"
-#include "imageinfo/CImageInfo.h"
-#include "imageinfo/TiffHeader.h"
+#include "frame/ScanHeader.h"
+#include "imageinfo/ImageLimits.h"
 #include "mapfile/RegularFile.h"
 
 #include <QCoreApplication>
@@ -99,14 +99,7 @@ QString partMissing()
 
 QSize ScanPicture::headerSize(const QString &path)
 {
-    CImageInfo info;
-    if (info.ReadImageInfo(path) && info.Width() > 0 && info.Height() > 0)
-        return QSize(info.Width(), info.Height());
-    TiffHeader tiff;
-    if (tiff.read(path) && tiff.width() > 0 && tiff.height() > 0 && tiff.width() <= quint64(INT_MAX)
-        && tiff.height() <= quint64(INT_MAX))
-        return QSize(int(tiff.width()), int(tiff.height()));
-    return QSize();
+    return ScanHeader::read(path).size();
 }
 
 ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
@@ -126,35 +119,37 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
         if (file.read(head, kBmpHeader) == kBmpHeader)
             cutShort = bmpCutShort(reinterpret_cast<const uchar *>(head), file.size());
     }
-    r.sourceSize = headerSize(path);
-    if (r.sourceSize.isValid()) {
-        const QString problem = FrameImage::sizeProblem(r.sourceSize.width(), r.sourceSize.height());
+    const ScanHeader header = ScanHeader::read(path);
+    r.sourceSize = header.size();
+    {
+        QString problem = FrameImage::headerProblem(header);
         // A thumbnail of a JPEG is decoded at an eighth at most: more pixels
         // than a full decode may hold are fine. Sides longer than a map file
         // can address are not: no map calibrates such a scan, and a header
         // of a few bytes claiming 65535 x 65535 would still cost half a
         // gigabyte at an eighth.
-        const bool reducedJpeg = maxSide > 0 && QImageReader::imageFormat(path) == "jpeg";
-        const bool tooLong = r.sourceSize.width() > FrameImage::kMaxSide || r.sourceSize.height() > FrameImage::kMaxSide;
-        if (!problem.isEmpty() && (!reducedJpeg || tooLong)) {
+        if (maxSide > 0 && header.kind == ScanHeader::Kind::Jpeg && r.sourceSize.isValid()
+            && ImageLimits::sideProblem(header.width, header.height).isEmpty())
+            problem = header.problem;
+        if (!problem.isEmpty()) {
             r.error = problem;
             return r;
         }
     }
 
-    QImageReader reader(path);
-    reader.setAutoTransform(false); // the calibration is in the file's own pixel grid
-    const QByteArray format = reader.format();
-    const bool large = r.sourceSize.isValid() && qint64(r.sourceSize.width()) * r.sourceSize.height() > kQtPixelLimit;
-    const bool byQt = format == "jpeg" || format == "gif" || (!format.isEmpty() && !large);
+    using Kind = ScanHeader::Kind;
+    const bool large = qint64(r.sourceSize.width()) * r.sourceSize.height() > kQtPixelLimit;
+    const bool byQt = header.kind == Kind::Jpeg || header.kind == Kind::Gif || header.kind == Kind::Other
+        || ((header.kind == Kind::Png || header.kind == Kind::Bmp) && !large);
     if (byQt) {
-        if (!r.sourceSize.isValid())
-            r.sourceSize = reader.size();
+        QImageReader reader(path, header.qtFormat);
+        reader.setAutoTransform(false); // the calibration is in the file's own pixel grid
+        const bool jpeg = header.kind == Kind::Jpeg;
         const QSize wanted = fitted(r.sourceSize, maxSide);
         // A thumbnail at an eighth or less from the DC coefficients alone,
         // over twice as fast as libjpeg; the kinds of JPEG it declines,
         // and damaged ones, go to libjpeg below.
-        if (format == "jpeg" && maxSide > 0 && atAnEighth(r.sourceSize, wanted)) {
+        if (jpeg && maxSide > 0 && atAnEighth(r.sourceSize, wanted)) {
             const JpegDcDecoder::Result dc = JpegDcDecoder::read(path);
             if (dc.status == JpegDcDecoder::Status::Decoded && dc.sourceSize == r.sourceSize) {
                 r.image = dc.image.size() == wanted
@@ -166,9 +161,15 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
             }
         }
         if (r.image.isNull()) {
-            if (r.sourceSize.isValid())
-                reader.setScaledSize(wanted);
-            reader.setAllocationLimit(0); // the size was checked above
+            reader.setScaledSize(wanted);
+            // Qt's own limit stays on as a second guard, at what the checked
+            // size needs: libjpeg decodes a JPEG thumbnail at an eighth where
+            // it can, the other readers the whole image before scaling it.
+            const QSize decoded = jpeg && atAnEighth(r.sourceSize, wanted)
+                ? QSize((r.sourceSize.width() + 7) / 8, (r.sourceSize.height() + 7) / 8)
+                : r.sourceSize;
+            const qint64 bytes = 4 * (qint64(decoded.width()) * decoded.height() + qint64(wanted.width()) * wanted.height());
+            reader.setAllocationLimit(int(bytes / (1024 * 1024)) + 16);
             r.image = reader.read();
             if (r.image.isNull()) {
                 r.error = reader.errorString();
@@ -176,7 +177,7 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
             }
             // libjpeg fills what is missing of a JPEG cut short with grey, and
             // says so only on the console.
-            if (format == "jpeg" && JpegDcDecoder::endsEarly(path))
+            if (jpeg && JpegDcDecoder::endsEarly(path))
                 r.warning = partMissing();
         }
     } else {
@@ -192,8 +193,6 @@ ScanPicture::Result ScanPicture::read(const QString &path, int maxSide)
             r.error = QCoreApplication::translate("FrameImage", "cannot decode the image");
             return r;
         }
-        if (!r.sourceSize.isValid())
-            r.sourceSize = QSize(bgr.cols, bgr.rows);
         const QSize target = fitted(r.sourceSize, maxSide);
         if (maxSide > 0 && (bgr.cols > target.width() || bgr.rows > target.height())) {
             cv::Mat small;

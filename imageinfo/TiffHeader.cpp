@@ -9,6 +9,9 @@ namespace {
 // Tags and field types of the directory entries taken here.
 constexpr quint16 kImageWidth = 256;
 constexpr quint16 kImageLength = 257;
+constexpr quint16 kRowsPerStrip = 278;
+constexpr quint16 kTileWidth = 322;
+constexpr quint16 kTileLength = 323;
 constexpr quint16 kShort = 3;
 constexpr quint16 kLong = 4;
 constexpr quint16 kLong8 = 16;
@@ -53,8 +56,8 @@ bool TiffHeader::read(const QString &fileName)
 
 bool TiffHeader::read(QIODevice &device)
 {
-    m_width = m_height = 0;
-    m_bigEndian = m_bigTiff = m_isTiff = false;
+    m_width = m_height = m_blockWidth = m_blockHeight = 0;
+    m_bigEndian = m_bigTiff = m_isTiff = m_tiled = false;
     m_error.clear();
 
     const quint64 fileSize = quint64(device.size());
@@ -126,10 +129,17 @@ bool TiffHeader::read(QIODevice &device)
 
         quint64 width = 0;
         quint64 height = 0;
+        quint64 rowsPerStrip = 0;
+        quint64 tileWidth = 0;
+        quint64 tileHeight = 0;
         for (quint64 e = 0; e < entries; ++e) {
             const uchar *entry = t + e * entrySize;
             const quint16 tag = quint16(unsignedValue(entry, 2, m_bigEndian));
-            if (tag != kImageWidth && tag != kImageLength)
+            quint64 *layout = tag == kRowsPerStrip ? &rowsPerStrip
+                : tag == kTileWidth                ? &tileWidth
+                : tag == kTileLength               ? &tileHeight
+                                                   : nullptr;
+            if (tag != kImageWidth && tag != kImageLength && !layout)
                 continue;
             const quint16 type = quint16(unsignedValue(entry + 2, 2, m_bigEndian));
             const quint64 count = unsignedValue(entry + 4, m_bigTiff ? 8 : 4, m_bigEndian);
@@ -141,15 +151,30 @@ bool TiffHeader::read(QIODevice &device)
                 size = 4;
             else if (type == kLong8 && m_bigTiff)
                 size = 8;
-            if (size == 0 || count < 1)
+            if (size == 0 || count < 1) {
+                if (layout)
+                    continue; // a layout tag of a type no decoder takes: as if it were not there
                 return fail(QStringLiteral("TIFF tag %1 has field type %2").arg(tag).arg(type));
+            }
             // The value is left-justified in the entry's value field.
             const quint64 v = unsignedValue(value, size, m_bigEndian);
-            (tag == kImageWidth ? width : height) = v;
+            if (layout)
+                *layout = v;
+            else
+                (tag == kImageWidth ? width : height) = v;
         }
         if (width > 0 && height > 0) {
             m_width = width;
             m_height = height;
+            if (tileWidth > 0 && tileHeight > 0) {
+                m_blockWidth = tileWidth;
+                m_blockHeight = tileHeight;
+                m_tiled = true;
+            } else {
+                // No rows per strip (or more than the image has): one strip.
+                m_blockWidth = width;
+                m_blockHeight = rowsPerStrip == 0 || rowsPerStrip > height ? height : rowsPerStrip;
+            }
             return true;
         }
         offset = unsignedValue(t + entries * entrySize, valueSize, m_bigEndian);

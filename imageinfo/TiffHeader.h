@@ -21,6 +21,12 @@ public:
 
     quint64 width() const { return m_width; }
     quint64 height() const { return m_height; }
+    // The pixels are stored in strips of whole rows, or in tiles: the size of
+    // one strip (the image's width x its rows per strip) or tile. Decoders
+    // take a strip or tile whole, at a few bytes a pixel.
+    quint64 blockWidth() const { return m_blockWidth; }
+    quint64 blockHeight() const { return m_blockHeight; }
+    bool tiled() const { return m_tiled; }
     bool bigEndian() const { return m_bigEndian; }
     bool bigTiff() const { return m_bigTiff; }
     // True when the file starts like a TIFF (the size may still be unreadable).
@@ -35,6 +41,9 @@ private:
 
     quint64 m_width = 0;
     quint64 m_height = 0;
+    quint64 m_blockWidth = 0;
+    quint64 m_blockHeight = 0;
+    bool m_tiled = false;
     bool m_bigEndian = false;
     bool m_bigTiff = false;
     bool m_isTiff = false;
