@@ -284,20 +284,67 @@ QM_ALWAYS_INLINE inline int endOrAlone(const Block &blk, BitReader &in, unsigned
 
 } // namespace
 
-JpegDcDecoder::JpegDcDecoder(const uchar *data, qsizetype size)
+// A mapped file, read from front to back. The pages ahead of the reading are
+// filled a window at a time (a fault a page would cost more than the decoding
+// of it) and the pages a window behind it are let go: a file of any size
+// (a sparse one of a gigabyte, say) costs a few windows of memory, not its
+// size.
+struct JpegDcDecoder::Pager
+{
+    const uchar *begin = nullptr;
+    qsizetype size = 0;
+    qsizetype filled = 0;  // the pages up to here were filled
+    qsizetype dropped = 0; // the pages up to here were let go
+
+    static constexpr qsizetype kWindow = qsizetype(16) << 20;
+
+    // The reading has come to `p`.
+    void reach(const uchar *p)
+    {
+#ifdef Q_OS_LINUX
+        const qsizetype at = p - begin;
+        if (filled < size && at + kWindow > filled) {
+            const qsizetype from = filled & ~qsizetype(4095);
+            const qsizetype to = std::min(size, at + 2 * kWindow);
+            void *start = const_cast<uchar *>(begin) + from;
+            if (madvise(start, size_t(to - from), kPopulateRead) != 0)
+                madvise(start, size_t(to - from), MADV_WILLNEED); // a kernel before 5.14
+            filled = to;
+        }
+        const qsizetype behind = (at - kWindow) & ~qsizetype(4095);
+        if (behind - dropped >= kWindow) {
+            madvise(const_cast<uchar *>(begin) + dropped, size_t(behind - dropped), MADV_DONTNEED);
+            dropped = behind;
+        }
+#else
+        Q_UNUSED(p);
+#endif
+    }
+
+#ifdef Q_OS_LINUX
+#ifdef MADV_POPULATE_READ
+    static constexpr int kPopulateRead = MADV_POPULATE_READ;
+#else
+    static constexpr int kPopulateRead = 22;
+#endif
+#endif
+};
+
+JpegDcDecoder::JpegDcDecoder(const uchar *data, qsizetype size, Pager *pager)
     : m_begin(data)
     , m_end(data + size)
+    , m_pager(pager)
 {
 }
 
-namespace {
-
-// Calls `use(data, size)` on the whole of a file, mapped where the system can.
-// Opened as every scan and map is: a FIFO or a device under a .jpg name is
-// refused, never waited on or read without end. Returns the reason when the
-// file cannot be read; `tooLarge` is set for a file above `maxSize`.
+// Calls `use(data, size, pager)` on the whole of a file, mapped where the
+// system can (the pager then holds a few windows of it at a time), else read
+// into memory when it is at most kMaxReadSize. Opened as every scan and map
+// is: a FIFO or a device under a .jpg name is refused, never waited on or
+// read without end. Returns the reason when the file cannot be read;
+// `tooLarge` is set for a file above `maxSize`, or one too large to read.
 template <class Use>
-QString withFileBytes(const QString &path, qint64 maxSize, bool &tooLarge, Use use)
+QString JpegDcDecoder::withFileBytes(const QString &path, qint64 maxSize, bool &tooLarge, Use use)
 {
     tooLarge = false;
     RegularFile file;
@@ -309,19 +356,24 @@ QString withFileBytes(const QString &path, qint64 maxSize, bool &tooLarge, Use u
         return QStringLiteral("file too large (%1 bytes)").arg(size);
     }
     if (size == 0) {
-        use(nullptr, 0);
+        use(nullptr, 0, nullptr);
         return QString();
     }
 #ifdef Q_OS_LINUX
-    // Mapped with its pages filled in one go: a fault a page costs more than
-    // the decoding of it.
-    if (void *mapped = mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.handle(), 0);
-        mapped != MAP_FAILED) {
-        use(static_cast<const uchar *>(mapped), qsizetype(size));
+    if (void *mapped = mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, file.handle(), 0); mapped != MAP_FAILED) {
+        Pager pager;
+        pager.begin = static_cast<const uchar *>(mapped);
+        pager.size = qsizetype(size);
+        pager.reach(pager.begin);
+        use(pager.begin, pager.size, &pager);
         munmap(mapped, size_t(size));
         return QString();
     }
 #endif
+    if (size > kMaxReadSize) {
+        tooLarge = true;
+        return QStringLiteral("file too large to read whole (%1 bytes)").arg(size);
+    }
     QByteArray bytes(size, Qt::Uninitialized);
     qint64 done = 0;
     while (done < size) {
@@ -330,18 +382,17 @@ QString withFileBytes(const QString &path, qint64 maxSize, bool &tooLarge, Use u
             return n < 0 ? file.errorString() : QStringLiteral("the file ends early");
         done += n;
     }
-    use(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    use(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size(), nullptr);
     return QString();
 }
-
-} // namespace
 
 JpegDcDecoder::Result JpegDcDecoder::read(const QString &path)
 {
     Result r;
     bool tooLarge = false;
-    const QString problem = withFileBytes(path, kMaxFileSize, tooLarge,
-                                          [&r](const uchar *data, qsizetype size) { r = decode(data, size); });
+    const QString problem = withFileBytes(path, kMaxFileSize, tooLarge, [&r](const uchar *data, qsizetype size, Pager *pager) {
+        r = decode(data, size, pager);
+    });
     if (!problem.isEmpty())
         return outcome(tooLarge ? Status::Declined : Status::Failed, problem);
     return r;
@@ -352,11 +403,16 @@ bool JpegDcDecoder::endsEarly(const QString &path)
     bool early = false;
     bool tooLarge = false;
     withFileBytes(path, std::numeric_limits<qint64>::max(), tooLarge,
-                  [&early](const uchar *data, qsizetype size) { early = endsEarly(data, size); });
+                  [&early](const uchar *data, qsizetype size, Pager *pager) { early = endsEarly(data, size, pager); });
     return early;
 }
 
 bool JpegDcDecoder::endsEarly(const uchar *data, qsizetype size)
+{
+    return endsEarly(data, size, nullptr);
+}
+
+bool JpegDcDecoder::endsEarly(const uchar *data, qsizetype size, Pager *pager)
 {
     if (!data || size < 4 || data[0] != 0xFF || data[1] != 0xD8)
         return false;
@@ -365,10 +421,19 @@ bool JpegDcDecoder::endsEarly(const uchar *data, qsizetype size)
     bool inScan = false; // in the entropy data after a scan header
     while (p < end) {
         if (inScan) {
-            // On to the next marker that is neither a stuffed byte nor a restart.
-            p = static_cast<const uchar *>(std::memchr(p, 0xFF, size_t(end - p)));
-            if (!p)
+            // On to the next marker that is neither a stuffed byte nor a
+            // restart, a window of a mapped file at a time.
+            const uchar *ff = nullptr;
+            while (!ff && p < end) {
+                const uchar *stop = pager ? std::min(end, p + Pager::kWindow) : end;
+                ff = static_cast<const uchar *>(std::memchr(p, 0xFF, size_t(stop - p)));
+                p = stop;
+                if (pager)
+                    pager->reach(p);
+            }
+            if (!ff)
                 return true;
+            p = ff;
             const uchar *q = p + 1;
             while (q < end && *q == 0xFF)
                 ++q;
@@ -407,9 +472,14 @@ bool JpegDcDecoder::endsEarly(const uchar *data, qsizetype size)
 
 JpegDcDecoder::Result JpegDcDecoder::decode(const uchar *data, qsizetype size)
 {
+    return decode(data, size, nullptr);
+}
+
+JpegDcDecoder::Result JpegDcDecoder::decode(const uchar *data, qsizetype size, Pager *pager)
+{
     if (!data || size < 4)
         return outcome(Status::Failed, QStringLiteral("not a JPEG file"));
-    JpegDcDecoder decoder(data, size);
+    JpegDcDecoder decoder(data, size, pager);
     return decoder.run();
 }
 
@@ -820,6 +890,8 @@ bool JpegDcDecoder::decodeScan(const ScanLayout &layout, Result &r)
         std::memmove(base, from, keep);
         uint8_t *out = base + keep;
         uint8_t *const full = base + kChunk;
+        if (m_pager)
+            m_pager->reach(in);
         out = unstuff(in, m_end, out, full, endMarker, intervalDone);
         fill = size_t(out - base);
         if (intervalDone)

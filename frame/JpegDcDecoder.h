@@ -40,7 +40,12 @@ public:
     };
 
     // Files above this are refused (a scan is at most a few hundred MB).
+    // A file is mapped, not read into memory, and only a few windows of it
+    // are held at a time (see Pager); where it cannot be mapped, it is read
+    // whole, and then a file above kMaxReadSize is left to libjpeg, which
+    // reads in pieces.
     static constexpr qint64 kMaxFileSize = qint64(1) << 30;
+    static constexpr qint64 kMaxReadSize = qint64(256) << 20;
 
     static Result read(const QString &path);
     static Result decode(const uchar *data, qsizetype size);
@@ -55,6 +60,8 @@ public:
     static constexpr int kLookupBits = 12;
 
 private:
+    // A mapped file read from front to back (see the .cpp).
+    struct Pager;
 
     struct HuffmanTable
     {
@@ -117,7 +124,12 @@ private:
         }
     };
 
-    JpegDcDecoder(const uchar *data, qsizetype size);
+    JpegDcDecoder(const uchar *data, qsizetype size, Pager *pager);
+    static Result decode(const uchar *data, qsizetype size, Pager *pager);
+    // Calls `use(data, size, pager)` on the whole of a file (see the .cpp).
+    template <class Use>
+    static QString withFileBytes(const QString &path, qint64 maxSize, bool &tooLarge, Use use);
+    static bool endsEarly(const uchar *data, qsizetype size, Pager *pager);
     Result run();
     ScanLayout prepareScan();
     bool readFrameHeader(const uchar *p, int length, Result &r);
@@ -132,6 +144,7 @@ private:
 
     const uchar *m_begin;
     const uchar *m_end;
+    Pager *m_pager; // told how far the reading has come; none for bytes in memory
     const uchar *m_scanData = nullptr; // the entropy data of the scan
     std::array<HuffmanTable, 8> m_tables; // DC 0..3, AC 0..3
     std::array<int, 4> m_dcQuant{};
