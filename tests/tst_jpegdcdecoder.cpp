@@ -173,6 +173,8 @@ private slots:
     void fuzzInputs();
     void endsEarly_data();
     void endsEarly();
+    void largeFileInWindows_data();
+    void largeFileInWindows();
 
 private:
     QTemporaryDir m_dir;
@@ -373,6 +375,42 @@ void TestJpegDcDecoder::endsEarly()
     QFETCH(bool, early);
     const std::vector<uchar> exact(bytes.begin(), bytes.end());
     QCOMPARE(JpegDcDecoder::endsEarly(exact.data(), qsizetype(exact.size())), early);
+}
+
+// A file read through the mapping a few windows at a time decodes as the same
+// bytes in memory do: 40 MB of fill bytes before a restart marker put the
+// rest of the scan several windows on, past pages already let go.
+void TestJpegDcDecoder::largeFileInWindows_data()
+{
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("whole") << false;
+    QTest::newRow("cut short after the fill") << true;
+}
+
+void TestJpegDcDecoder::largeFileInWindows()
+{
+    QFETCH(bool, cut);
+    QByteArray bytes = fileBytes(makeJpeg(Maker::OpenCvRestarts, 523, 389, m_dir.path()));
+    const qsizetype scan = bytes.indexOf(QByteArray("\xFF\xDA", 2));
+    const qsizetype restart = bytes.indexOf(QByteArray("\xFF\xD0", 2), scan);
+    QVERIFY(scan > 0 && restart > scan);
+    bytes.insert(restart, QByteArray(qsizetype(40) << 20, '\xFF'));
+    if (cut)
+        bytes.chop(bytes.size() - restart - (qsizetype(40) << 20) - 2000);
+    const QString path = m_dir.filePath(QStringLiteral("windows.jpg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    const std::vector<uchar> exact(bytes.begin(), bytes.end());
+    const JpegDcDecoder::Result inMemory = JpegDcDecoder::decode(exact.data(), qsizetype(exact.size()));
+    const JpegDcDecoder::Result mapped = JpegDcDecoder::read(path);
+    QCOMPARE(mapped.status, JpegDcDecoder::Status::Decoded);
+    QCOMPARE(inMemory.status, JpegDcDecoder::Status::Decoded);
+    QCOMPARE(mapped.image, inMemory.image);
+    QCOMPARE(mapped.message.isEmpty(), !cut);
+    QCOMPARE(JpegDcDecoder::endsEarly(path), cut);
+    QVERIFY(QFile::remove(path));
 }
 
 // The fuzz target's seeds and the inputs it once failed on, through its checks.
