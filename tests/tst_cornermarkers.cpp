@@ -154,6 +154,24 @@ void TestCornerMarkers::badFileIsLeftAsItWas_data()
         << replaceLine(gk5, 9, "Point01,xy,    0,    0,in, deg,  91, 34.1564,N,  13,  7.8834,W, grid,   ,     613873,     227463,N")
         << QString();
     QTest::newRow("no MMPXY line for corner 3") << removeLine(gk5, 47) << QString();
+    // Points that cannot be read as they stand: the markers would be made
+    // from what was read instead (0 for an x of 40000, 0 degrees for nan).
+    const QString unusable = QStringLiteral("Map %1 has corner points that cannot be used: %2. Map don't process");
+    QTest::newRow("x beyond 16 bits")
+        << replaceLine(gk5, 11, "Point03,xy,40000,    0,in, deg,   1, 34.2539,N,  13,  3.7053,W, grid,   ,     624027,     227463,N")
+        << unusable.arg("%1", "Point03's x \"40000\" is not within 0..32767");
+    QTest::newRow("y beyond the image")
+        << replaceLine(gk5, 17, "Point09,xy,  120,  121,in, deg,   1, 30.0470,N,  13,  3.6106,W, grid,   ,     624027,     217309,N")
+        << unusable.arg("%1", "Point09 (120, 121) lies beyond the image (120 x 120)");
+    QTest::newRow("nan latitude")
+        << replaceLine(gk5, 9, "Point01,xy,    0,    0,in, deg,  nan, 34.1564,N,  13,  7.8834,W, grid,   ,     613873,     227463,N")
+        << unusable.arg("%1", "Point01's latitude \"nan\" is not a number");
+    QTest::newRow("inf longitude")
+        << replaceLine(gk5, 9, "Point01,xy,    0,    0,in, deg,   1, 34.1564,N,  inf,  7.8834,W, grid,   ,     613873,     227463,N")
+        << unusable.arg("%1", "Point01's longitude \"inf\" is not a number");
+    QTest::newRow("blank Point04")
+        << replaceLine(gk5, 12, "Point04,xy,     ,     ,in, deg,    ,        ,N,    ,        ,W, grid,   ,           ,           ,N")
+        << unusable.arg("%1", "Point04 has no pixel position");
     QTest::newRow("no MMPLL line for corner 1") << removeLine(gk5, 49) << QString();
 }
 

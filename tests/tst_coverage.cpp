@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -142,6 +143,54 @@ private slots:
         QCOMPARE(texts.size(), 2);
         QVERIFY(texts.filter("broken.map").size() == 1 && texts.filter("unset.map").size() == 1);
         QVERIFY(texts.filter("no four usable points").size() == 2);
+    }
+
+    // A map whose points 1..4 cannot be read as they stand is left out with a
+    // warning naming the point: the polygon would be wrong without a word.
+    void unusablePointsLeftOut_data()
+    {
+        QTest::addColumn<QString>("pattern"); // in a 5-point map of N-37-001
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("blank Point04: the centre would be a corner")
+            << "Point04,xy, *\\d+, *\\d+" << "Point04,xy,," << "Point04 has no pixel position";
+        QTest::newRow("x beyond 16 bits") << "Point02,xy, *\\d+" << "Point02,xy,40000"
+                                          << "Point02's x \"40000\" is not within 0..32767";
+        QTest::newRow("nan latitude") << "(Point01,xy,[^,]*,[^,]*,in, deg,) *[-\\d.]+" << "\\1nan"
+                                      << "Point01's latitude \"nan\" is not a number";
+    }
+
+    void unusablePointsLeftOut()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, replacement);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        writeFile(dir.filePath("N-37-001.kap"), "BSB/NA=x,RA=1000,800\r\n\x1A");
+        MapCreatorOptions options;
+        options.inFolder = options.outFolder = dir.path();
+        options.scaleText = "1:100K";
+        options.maskText = "R-CC-LLL";
+        options.pointsText = "5";
+        RecordingObserver creator;
+        MapCreatorRun::run(options, creator);
+        QFile file(dir.filePath("N-37-001.map"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QString text = QString::fromLatin1(file.readAll());
+        const QRegularExpression re(pattern);
+        QVERIFY2(text.contains(re), qPrintable(text));
+        text.replace(re, replacement);
+        file.resize(0);
+        file.write(text.toLatin1());
+        file.close();
+
+        RecordingObserver observer;
+        int leftOut = 0;
+        QVERIFY(CoverageFile::fromMaps(dir.path(), observer, &leftOut).isEmpty());
+        QCOMPARE(leftOut, 1);
+        QCOMPARE(observer.texts(), QStringList{"Map N-37-001.map has no four usable points (1..4): " + reason
+                                               + "; left out of the coverage"});
     }
 
     void fromNames_data()

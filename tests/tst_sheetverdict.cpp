@@ -11,6 +11,7 @@
 #include "tools/SheetVerdict.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -86,18 +87,25 @@ void TestSheetVerdict::verdict_data()
     QTest::addColumn<int>("shiftedCorner");  // which corner the shift applies to
     QTest::addColumn<QString>("verdict");
     QTest::addColumn<bool>("finderCalled");
+    QTest::addColumn<QString>("reason"); // a part of it; empty: any
 
     // The image is 1000 x 800: corners may be 4 px off.
-    QTest::newRow("on the frame") << "" << true << QPointF(0, 0) << 0 << "ok" << true;
-    QTest::newRow("3 px off") << "" << true << QPointF(3, 0) << 2 << "ok" << true;
-    QTest::newRow("4 px off diagonally") << "" << true << QPointF(2.8, 2.8) << 1 << "ok" << true;
-    QTest::newRow("5 px off") << "" << true << QPointF(0, 5) << 3 << "off-frame" << true;
-    QTest::newRow("far off") << "" << true << QPointF(-60, 45) << 0 << "off-frame" << true;
-    QTest::newRow("no frame") << "" << false << QPointF() << 0 << "no-frame" << true;
-    QTest::newRow("image gone") << "remove-image" << true << QPointF() << 0 << "no-image" << false;
-    QTest::newRow("corner outside") << "corner-outside" << true << QPointF() << 0 << "implausible" << false;
-    QTest::newRow("not a map") << "not-a-map" << true << QPointF() << 0 << "implausible" << false;
-    QTest::newRow("no sheet name") << "rename-image" << true << QPointF() << 0 << "no-frame" << false;
+    QTest::newRow("on the frame") << "" << true << QPointF(0, 0) << 0 << "ok" << true << QString();
+    QTest::newRow("3 px off") << "" << true << QPointF(3, 0) << 2 << "ok" << true << QString();
+    QTest::newRow("4 px off diagonally") << "" << true << QPointF(2.8, 2.8) << 1 << "ok" << true << QString();
+    QTest::newRow("5 px off") << "" << true << QPointF(0, 5) << 3 << "off-frame" << true << QString();
+    QTest::newRow("far off") << "" << true << QPointF(-60, 45) << 0 << "off-frame" << true << QString();
+    QTest::newRow("no frame") << "" << false << QPointF() << 0 << "no-frame" << true << QString();
+    QTest::newRow("image gone") << "remove-image" << true << QPointF() << 0 << "no-image" << false << QString();
+    QTest::newRow("corner outside") << "corner-outside" << true << QPointF() << 0 << "implausible" << false << QString();
+    QTest::newRow("not a map") << "not-a-map" << true << QPointF() << 0 << "implausible" << false << QString();
+    QTest::newRow("no sheet name") << "rename-image" << true << QPointF() << 0 << "no-frame" << false << QString();
+    // The real reason of a point that cannot be read as it stands, not the
+    // collapse of the corners it would give.
+    QTest::newRow("x beyond 16 bits") << "x-40000" << true << QPointF() << 0 << "implausible" << false
+                                      << "Point02's x \"40000\" is not within 0..32767";
+    QTest::newRow("blank Point04") << "blank-point-4" << true << QPointF() << 0 << "implausible" << false
+                                   << "Point04 has no pixel position";
 }
 
 void TestSheetVerdict::verdict()
@@ -108,6 +116,7 @@ void TestSheetVerdict::verdict()
     QFETCH(int, shiftedCorner);
     QFETCH(QString, verdict);
     QFETCH(bool, finderCalled);
+    QFETCH(QString, reason);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -131,6 +140,14 @@ void TestSheetVerdict::verdict()
         map.WriteMap(mapPath, false);
     } else if (setup == QLatin1String("not-a-map")) {
         QVERIFY(SheetImages::write(mapPath, "a map of the garden\r\n"));
+    } else if (setup == QLatin1String("x-40000") || setup == QLatin1String("blank-point-4")) {
+        QByteArray bytes = SheetImages::read(mapPath);
+        const bool x = setup == QLatin1String("x-40000");
+        const QRegularExpression point(x ? QStringLiteral("Point02,xy, *\\d+") : QStringLiteral("Point04,xy, *\\d+, *\\d+"));
+        const QString text = QString::fromLatin1(bytes);
+        QVERIFY(text.contains(point));
+        bytes = QString(text).replace(point, x ? QStringLiteral("Point02,xy,40000") : QStringLiteral("Point04,xy,,")).toLatin1();
+        QVERIFY(SheetImages::write(mapPath, bytes));
     } else if (setup == QLatin1String("rename-image")) {
         // The map names an image whose name is no sheet name: the finder cannot be told the sheet.
         QByteArray bytes = SheetImages::read(mapPath);
@@ -170,6 +187,7 @@ void TestSheetVerdict::verdict()
     } else {
         QCOMPARE(r.maxCornerOffset, -1.0);
         QVERIFY(!r.reason.isEmpty());
+        QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
     }
 }
 

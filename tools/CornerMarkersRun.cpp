@@ -1,6 +1,7 @@
 #include "tools/CornerMarkersRun.h"
 
 #include "mapfile/MapFile.h"
+#include "tools/CornerPoints.h"
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
@@ -145,6 +146,10 @@ QString setMarkers(const QString &fileName, const QString &name, RunObserver &ob
     }
     if (pointsWithPosition(map) < 4)
         return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "has fewer than 4 calibration points with pixel positions"));
+    // Markers from points that were not read as they stand would be wrong
+    // without a word: the file is left as it is.
+    if (const QString why = CornerPoints::problem(map, CornerPoints::Check::PixelsAndDegrees); !why.isEmpty())
+        return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "has corner points that cannot be used: %1").arg(why));
     map.SetCorner();
     if (!cornersSound(map))
         return refusal(fileName, QCoreApplication::translate("CornerMarkersRun", "has no 4 distinct corner points with valid coordinates"));

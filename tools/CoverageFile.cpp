@@ -6,6 +6,7 @@
 #include "mapfile/SheetText.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
+#include "tools/CornerPoints.h"
 #include "tools/FolderListing.h"
 #include "tools/RunObserver.h"
 
@@ -80,6 +81,15 @@ QList<CoverageFile::Feature> CoverageFile::fromMaps(const QString &folder, RunOb
             MapFile map;
             map.KeepReadLines = true;
             map.ReadMap(FolderListing::join(folder, name));
+            // Points read as they stand, Point01..Point04 among them: a blank
+            // Point04 would make the centre point a corner.
+            if (const QString why = CornerPoints::problem(map, CornerPoints::Check::PixelsAndDegrees); !why.isEmpty()) {
+                observer.message(QStringLiteral("Map %1 has no four usable points (1..4): %2; left out of the coverage")
+                                     .arg(name, why),
+                                 kWarning, RunObserver::Icon::Warning);
+                ++skipped;
+                continue;
+            }
             Feature f;
             bool ok = map.pointCount() >= 4;
             for (int k = 1; ok && k <= 4; ++k) {

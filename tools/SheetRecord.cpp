@@ -4,6 +4,7 @@
 #include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 #include "sheet/Global.h"
+#include "tools/CornerPoints.h"
 #include "tools/FolderListing.h"
 
 #include <QCoreApplication>
@@ -61,6 +62,7 @@ SheetRecord SheetRecord::read(const QString &mapPath)
         ++r.positionedPoints;
         r.points.emplace_back(p.X, p.Y);
     }
+    r.cornerProblem = CornerPoints::problem(map, CornerPoints::Check::Pixels);
     if (map.pointCount() >= 4) {
         for (int k = 1; k <= 4; ++k) {
             const MapPoint &p = map.point(k);

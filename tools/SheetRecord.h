@@ -21,6 +21,9 @@ struct SheetRecord
     bool readable = false;  // the file is an OziExplorer map file that could be read
     QString error;          // why not, when it is not readable
     int positionedPoints = 0; // calibration points 1..9 with a pixel position
+    // Why the points cannot give the corners as they stand in the file (a
+    // point beyond 32767, a blank Point04, ...); empty when they can.
+    QString cornerProblem;
     // The corners NW, NE, SE, SW (points 1..4) in image pixels; meaningful
     // when positionedPoints >= 4.
     std::array<QPointF, 4> corners{};

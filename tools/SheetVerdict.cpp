@@ -117,6 +117,11 @@ SheetVerdict::Result SheetVerdict::quick(const SheetRecord &sheet)
         r.reason = QCoreApplication::translate("SheetVerdict", "fewer than 4 calibration points with pixel positions");
         return r;
     }
+    if (!sheet.cornerProblem.isEmpty()) {
+        r.kind = Kind::Implausible;
+        r.reason = sheet.cornerProblem;
+        return r;
+    }
     const QString why = implausibility(sheet.corners, sheet.imageSize);
     if (!why.isEmpty()) {
         r.kind = Kind::Implausible;
