@@ -3,6 +3,7 @@
 #include "cli/ConsoleObserver.h"
 #include "tools/CoverageFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -31,6 +32,34 @@ int usageError(const QString &program, const QString &message)
     std::fputs((program + QLatin1String(": ") + message + QLatin1String("\n\n")).toUtf8().constData(), stderr);
     std::fputs(kUsage, stderr);
     return 2;
+}
+
+// Writes the coverage to `path`; false with the reason in `error`. A new or
+// regular file is replaced whole (written beside it, then renamed); what is
+// not a regular file (a device such as /dev/stdout, a FIFO) is written to as
+// it is, never replaced. The write counts only once it is flushed and closed.
+bool writeOutput(const QString &path, const QByteArray &bytes, QString &error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()) {
+            error = file.errorString();
+            return false;
+        }
+        file.close();
+        if (file.error() != QFileDevice::NoError) {
+            error = file.errorString();
+            return false;
+        }
+        return true;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -92,13 +121,13 @@ int CoverageCommand::run(const QStringList &args)
                                                             : CoverageFile::geoJson(features);
     observer.status(QString());
     if (output.isEmpty() || output == QLatin1String("-")) {
+        // A write that fails here is reported when standard output is closed.
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
         std::fflush(stdout);
     } else {
-        QSaveFile file(output);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-            std::fputs(("Error: cannot write " + output + ": " + file.errorString() + "\n").toUtf8().constData(),
-                       stderr);
+        QString error;
+        if (!writeOutput(output, bytes, error)) {
+            std::fputs(("Error: cannot write " + output + ": " + error + "\n").toUtf8().constData(), stderr);
             return 1;
         }
         std::fputs(QStringLiteral("%1 sheets written to %2\n").arg(features.size()).arg(output).toUtf8().constData(),

@@ -9,7 +9,9 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 const char *const kUsage =
@@ -29,16 +31,12 @@ const char *const kUsage =
     "  coverage DIR        write a GeoJSON or KML file of the sheets a folder covers\n"
     "\n"
     "Run 'quillmark-cli COMMAND --help' for the options of a command.\n"
-    "Exit codes: 0 done, 1 some file or name failed, 2 usage error or missing folder.\n";
-}
+    "Exit codes: 0 done, 1 some file or name failed (or the output could not be written),\n"
+    "2 usage error or missing folder.\n";
 
-int main(int argc, char *argv[])
+// Runs the command of `args`; returns its exit code.
+int runCommand(const QStringList &args)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quillmark-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
-
-    const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -75,4 +73,34 @@ int main(int argc, char *argv[])
 
     std::fprintf(stderr, "quillmark-cli: unknown command '%s'\n\n%s", qPrintable(command), kUsage);
     return 2;
+}
+
+// What a command printed reaches its reader only once standard output is
+// flushed and closed: a full disk or a closed pipe shows there, if not on an
+// earlier write. Output that was lost is an error (exit code 1 at least),
+// never a success.
+int closeOutput(int exitCode)
+{
+    errno = 0;
+    bool lost = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    int error = errno;
+    if (std::fclose(stdout) != 0) {
+        lost = true;
+        error = error ? error : errno;
+    }
+    if (!lost)
+        return exitCode;
+    std::fprintf(stderr, "quillmark-cli: cannot write the output%s%s\n", error ? ": " : "",
+                 error ? std::strerror(error) : "");
+    return exitCode == 0 ? 1 : exitCode;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillmark-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
+    return closeOutput(runCommand(QCoreApplication::arguments()));
 }

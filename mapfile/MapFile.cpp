@@ -844,15 +844,18 @@ void MapFile::ParseLine(QString &Title, QString &body, int idx)
                 body = name;
             MapName = name;
         });
+        // The notes quote the line: only a map file's (one that is not a map
+        // may be any file a link leads to).
+        const bool mapFile = hasHeader();
         trapped([&] {
             iRow = Global::getRow(MapName);
-            if (iRow < 1 && Observer)
+            if (iRow < 1 && Observer && mapFile)
                 Observer->message(MapName + QCoreApplication::translate("MapFile", " Incorrect 1:1M map row in image name "),
                                   QCoreApplication::translate("MapFile", "Error"), MessageObserver::Icon::Critical);
         });
         trapped([&] {
             iCol = Global::getColumn(MapName, Global::getMaskByName(Global::getNameNoExt(MapName)));
-            if ((iCol < 1 || iCol > 60) && Observer)
+            if ((iCol < 1 || iCol > 60) && Observer && mapFile)
                 Observer->message(MapName + QCoreApplication::translate("MapFile", " Incorrect 1:1M map column number in image name ")
                                       + QString::number(iCol),
                                   QCoreApplication::translate("MapFile", "Error"), MessageObserver::Icon::Critical);

@@ -6,10 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -22,6 +24,10 @@ private slots:
     void toolsGoOn();
     void readOnlyListIsKept_data();
     void readOnlyListIsKept();
+    void noWriteOutOfTheFolder_data();
+    void noWriteOutOfTheFolder();
+    void lostOutputIsAnError_data();
+    void lostOutputIsAnError();
 
 private:
     static QString fixture(const QString &name)
@@ -157,6 +163,140 @@ void TestHostile::readOnlyListIsKept()
         QCOMPARE(run.exitCode, 0);
         QVERIFY(now.contains("N-37-014"));
     }
+}
+
+// A tool writes only inside the folder it was given: a map file or list there
+// that is a link leading out of it, or nowhere, is left alone and named; a
+// link that stays inside is written through. No message quotes a file that is
+// not a map.
+void TestHostile::noWriteOutOfTheFolder_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QString>("linkName");  // in the folder
+    QTest::addColumn<QString>("target");    // "outside/..." or "maps/..." (made), "outside/none" (missing)
+    QTest::addColumn<QByteArray>("content"); // of the target: "map" for a map whose corners are to be set
+    QTest::addColumn<QString>("expected");  // in the output; empty: the target is written through
+
+    const QString outside = QStringLiteral("outside its folder");
+    const QByteArray map = "map";
+    QTest::newRow("list through _MapList.csv") << "list" << "_MapList.csv" << "outside/list.csv"
+                                               << QByteArray("precious\r\n") << outside;
+    QTest::newRow("corners through a map") << "corners" << "N-37-015.map" << "outside/N-37-015.map" << map << outside;
+    QTest::newRow("strip-paths through a map") << "strip-paths" << "N-37-015.map" << "outside/N-37-015.map" << map
+                                               << outside;
+    QTest::newRow("create through a map") << "create" << "N-37-013.map" << "outside/N-37-013.map" << map << outside;
+    QTest::newRow("create through a dangling link") << "create" << "N-37-013.map" << "outside/none" << QByteArray()
+                                                    << "which does not exist";
+    QTest::newRow("create through a link to a text")
+        << "create" << "N-37-013.map" << "outside/notes.txt" << QByteArray("first line\r\nSECRET second line\r\n")
+        << "is not an OziExplorer map file";
+    QTest::newRow("corners through a link inside") << "corners" << "N-37-015.map" << "maps/sub/real.map" << map
+                                                   << QString();
+}
+
+void TestHostile::noWriteOutOfTheFolder()
+{
+    QFETCH(QString, tool);
+    QFETCH(QString, linkName);
+    QFETCH(QString, target);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("maps"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("outside"))));
+    const QString source = qEnvironmentVariable("QUILLMARK_SOURCE_DIR");
+    QVERIFY(QFile::copy(source + QStringLiteral("/examples/100K/N-37-013.gif"), folder + QStringLiteral("/N-37-013.gif")));
+    const QString good = fixture(QStringLiteral("real-maps/gk5-pul42.map"));
+    QVERIFY(QFile::exists(good));
+    QVERIFY(QFile::copy(good, folder + QStringLiteral("/N-37-014.map")));
+
+    // A map whose corner markers and image path would both be rewritten.
+    if (content == "map") {
+        QFile file(good);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        content = file.readAll().replace("MMPXY,2,120,0", "MMPXY,2,7,7").replace("gk5-pul42.jpg", "C:\\scans\\gk5-pul42.jpg");
+    }
+    const QString targetPath = dir.filePath(target);
+    if (!content.isEmpty()) {
+        QFile file(targetPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QVERIFY(QFile::link(targetPath, folder + QLatin1Char('/') + linkName));
+
+    QStringList arguments{tool, folder};
+    if (tool == QLatin1String("create"))
+        arguments << QStringLiteral("--scale") << QStringLiteral("1:100K") << QStringLiteral("--mask")
+                  << QStringLiteral("R-CC-LLL");
+    const CliRun run = CliRun::run(arguments, 30000);
+    const QString output = run.outText() + run.errText();
+    QFile after(targetPath);
+    if (content.isEmpty()) {
+        QVERIFY2(!after.exists(), "a file was made where the dangling link points");
+    } else {
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll() == content, !expected.isEmpty());
+    }
+    QVERIFY(QFileInfo(folder + QLatin1Char('/') + linkName).isSymLink());
+    QVERIFY2(!output.contains(QLatin1String("SECRET")), qPrintable(output));
+    if (expected.isEmpty()) {
+        QVERIFY2(run.exitCode == 0, qPrintable(output));
+    } else {
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(output.contains(linkName) && output.contains(expected), qPrintable(output));
+    }
+}
+
+// What a command prints is lost on a full disk: that is an error (exit code
+// 1 with a message), never a success.
+void TestHostile::lostOutputIsAnError_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // {maps}: a folder with a map file and its sheet image
+    QTest::addColumn<bool>("stdoutFull");       // standard output goes to /dev/full
+    QTest::addColumn<QString>("expected");      // on standard error
+
+    const QString lost = QStringLiteral("quillmark-cli: cannot write the output");
+    QTest::newRow("info --json") << QStringList{"info", "--json", "{maps}/N-37-013.gif"} << true << lost;
+    QTest::newRow("info") << QStringList{"info", "{maps}/N-37-013.gif"} << true << lost;
+    QTest::newRow("sheet") << QStringList{"sheet", "N-37-013"} << true << lost;
+    QTest::newRow("coverage") << QStringList{"coverage", "{maps}"} << true << lost;
+    QTest::newRow("corners") << QStringList{"corners", "{maps}"} << true << lost;
+    QTest::newRow("list") << QStringList{"list", "{maps}"} << true << lost;
+    QTest::newRow("create") << QStringList{"create", "{maps}", "--scale", "1:100K"} << true << lost;
+    QTest::newRow("--help") << QStringList{"--help"} << true << lost;
+    // A device of its own, not /dev/full: a build that replaced the file
+    // named by -o (as it once did, for root) would replace the system's.
+    QTest::newRow("coverage -o a full device") << QStringList{"coverage", "{maps}", "-o", "{maps}/full"} << false
+                                               << "/full: No space left on device";
+}
+
+void TestHostile::lostOutputIsAnError()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, stdoutFull);
+    QFETCH(QString, expected);
+    if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+        QSKIP("no /dev/full here");
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString source = qEnvironmentVariable("QUILLMARK_SOURCE_DIR");
+    QVERIFY(QFile::copy(source + QStringLiteral("/examples/100K/N-37-013.gif"), dir.filePath(QStringLiteral("N-37-013.gif"))));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("real-maps/gk5-pul42.map")), dir.filePath(QStringLiteral("N-37-014.map"))));
+    arguments.replaceInStrings(QStringLiteral("{maps}"), dir.path());
+    if (arguments.contains(dir.filePath(QStringLiteral("full")))
+        && ::mknod(QFile::encodeName(dir.filePath(QStringLiteral("full"))).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        QSKIP("cannot make a device node here (not root)");
+
+    const CliRun run = CliRun::run(arguments, 30000, stdoutFull ? QStringLiteral("/dev/full") : QString());
+    QVERIFY2(run.errText().contains(expected), qPrintable(run.errText()));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(!run.outText().contains(QLatin1String("sheets written")));
+    if (arguments.contains(dir.filePath(QStringLiteral("full"))))
+        QVERIFY2(!QFileInfo(dir.filePath(QStringLiteral("full"))).isFile(), "the device was replaced by a file");
 }
 
 QTEST_GUILESS_MAIN(TestHostile)

@@ -1,6 +1,7 @@
 #include "tools/MapListRun.h"
 
 #include "mapfile/MapFile.h"
+#include "tools/FolderLinks.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
@@ -107,6 +108,8 @@ QString writeList(const QString &listName, const QList<Record> &records)
         bytes += record.line;
         bytes += "\r\n";
     }
+    if (const QString problem = FolderLinks::writeProblem(listName); !problem.isEmpty())
+        return QCoreApplication::translate("MapListRun", "Cannot write ") + listName + QStringLiteral(": ") + problem;
     // The rename of the save would replace a read-only list (and, for root,
     // make it writable): it is refused like a read-only map file.
     const QFileInfo info(listName);

@@ -15,13 +15,16 @@ struct CliRun
     QString outText() const { return QString::fromLocal8Bit(out); }
     QString errText() const { return QString::fromLocal8Bit(err); }
 
-    static CliRun run(const QStringList &arguments, int timeoutMs = 120000)
+    // `stdoutFile`: standard output goes to that file (/dev/full, say), not to `out`.
+    static CliRun run(const QStringList &arguments, int timeoutMs = 120000, const QString &stdoutFile = QString())
     {
         CliRun r;
         const QString cli = qEnvironmentVariable("QUILLMARK_CLI");
         if (cli.isEmpty())
             return r;
         QProcess process;
+        if (!stdoutFile.isEmpty())
+            process.setStandardOutputFile(stdoutFile);
         process.start(cli, arguments);
         if (!process.waitForFinished(timeoutMs))
             return r;
