@@ -79,6 +79,23 @@ void ConsoleObserver::message(const QString &text, const QString &caption, Icon)
 
 void ConsoleObserver::fileResult(const QString &fileName, FileOutcome outcome, const QString &text)
 {
+    switch (outcome) {
+    case FileOutcome::Written:
+        ++m_written;
+        break;
+    case FileOutcome::Unchanged:
+        ++m_unchanged;
+        break;
+    case FileOutcome::Skipped:
+        ++m_skipped;
+        break;
+    case FileOutcome::Failed:
+        ++m_failed;
+        break;
+    case FileOutcome::Warning:
+    case FileOutcome::FromMargins:
+        break;
+    }
     // A map made from the margins has its own warning message already.
     if (outcome != FileOutcome::Warning)
         return;
@@ -106,6 +123,17 @@ void ConsoleObserver::progress(int index, int total, const QString &fileName)
     put(stderr, QLatin1Char('\r') + line);
     std::fflush(stderr);
     m_progressWidth = std::max(width, m_progressWidth);
+}
+
+void ConsoleObserver::printSummary()
+{
+    clearProgress();
+    put(stdout, QStringLiteral("Written %1, unchanged %2, skipped %3, failed %4\n")
+                    .arg(m_written)
+                    .arg(m_unchanged)
+                    .arg(m_skipped)
+                    .arg(m_failed));
+    std::fflush(stdout);
 }
 
 bool ConsoleObserver::askContinue(const QString &text, const QString &caption)

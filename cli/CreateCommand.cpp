@@ -157,5 +157,7 @@ int CreateCommand::run(const QStringList &args)
 
     ConsoleObserver observer(onError);
     const RunResult result = MapCreatorRun::run(options, observer);
+    if (!result.folderMissing)
+        observer.printSummary();
     return result.exitCode();
 }

@@ -107,5 +107,7 @@ int UtilityCommand::run(const QString &command, const QStringList &args)
         result = PathRemoverRun::run(folders.first(), observer);
     else
         return usageError(program, command, QStringLiteral("unknown command '") + command + QLatin1Char('\''));
+    if (!result.folderMissing)
+        observer.printSummary();
     return result.exitCode();
 }

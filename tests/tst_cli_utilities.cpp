@@ -74,22 +74,23 @@ void TestCliUtilities::runs_data()
     QTest::addColumn<QString>("done");      // the line on stdout
     QTest::addColumn<bool>("bChanged");     // b.map rewritten
     QTest::addColumn<bool>("listWritten");
+    QTest::addColumn<QString>("summary"); // the line after "Done": how the files ended
 
-    QTest::newRow("corners") << "corners" << QStringList() << false << 0 << "Done 2 map-files" << true << false;
-    QTest::newRow("corners, bad file, continue") << "corners" << QStringList() << true << 1 << "Done 2 map-files" << true << false;
+    QTest::newRow("corners") << "corners" << QStringList() << false << 0 << "Done 2 map-files" << true << false << "Written 2, unchanged 0, skipped 0, failed 0";
+    QTest::newRow("corners, bad file, continue") << "corners" << QStringList() << true << 1 << "Done 2 map-files" << true << false << "Written 1, unchanged 0, skipped 0, failed 1";
     QTest::newRow("corners, bad file, --on-error continue")
-        << "corners" << QStringList{"--on-error", "continue"} << true << 1 << "Done 2 map-files" << true << false;
+        << "corners" << QStringList{"--on-error", "continue"} << true << 1 << "Done 2 map-files" << true << false << "Written 1, unchanged 0, skipped 0, failed 1";
     QTest::newRow("corners, bad file, --on-error stop")
-        << "corners" << QStringList{"--on-error", "stop"} << true << 1 << "Done 0 map-files" << false << false;
+        << "corners" << QStringList{"--on-error", "stop"} << true << 1 << "Done 0 map-files" << false << false << "Written 0, unchanged 0, skipped 0, failed 1";
     QTest::newRow("corners, bad file, --on-error=stop")
-        << "corners" << QStringList{"--on-error=stop"} << true << 1 << "Done 0 map-files" << false << false;
-    QTest::newRow("list") << "list" << QStringList() << false << 0 << "Done 2 map-files" << false << true;
-    QTest::newRow("list, bad file") << "list" << QStringList() << true << 1 << "Done 1 map-files" << false << true;
-    QTest::newRow("list, bad file, stop") << "list" << QStringList{"--on-error", "stop"} << true << 1 << "" << false << false;
-    QTest::newRow("strip-paths") << "strip-paths" << QStringList() << false << 0 << "Done 2 map-files" << true << false;
-    QTest::newRow("strip-paths, bad file") << "strip-paths" << QStringList() << true << 1 << "Done 1 map-files" << true << false;
+        << "corners" << QStringList{"--on-error=stop"} << true << 1 << "Done 0 map-files" << false << false << "Written 0, unchanged 0, skipped 0, failed 1";
+    QTest::newRow("list") << "list" << QStringList() << false << 0 << "Done 2 map-files" << false << true << "Written 0, unchanged 2, skipped 0, failed 0";
+    QTest::newRow("list, bad file") << "list" << QStringList() << true << 1 << "Done 1 map-files" << false << true << "Written 0, unchanged 1, skipped 0, failed 1";
+    QTest::newRow("list, bad file, stop") << "list" << QStringList{"--on-error", "stop"} << true << 1 << "" << false << false << "Written 0, unchanged 0, skipped 0, failed 1";
+    QTest::newRow("strip-paths") << "strip-paths" << QStringList() << false << 0 << "Done 2 map-files" << true << false << "Written 2, unchanged 0, skipped 0, failed 0";
+    QTest::newRow("strip-paths, bad file") << "strip-paths" << QStringList() << true << 1 << "Done 1 map-files" << true << false << "Written 1, unchanged 0, skipped 0, failed 1";
     QTest::newRow("strip-paths, bad file, stop")
-        << "strip-paths" << QStringList{"--on-error", "stop"} << true << 1 << "Done 0 map-files" << false << false;
+        << "strip-paths" << QStringList{"--on-error", "stop"} << true << 1 << "Done 0 map-files" << false << false << "Written 0, unchanged 0, skipped 0, failed 1";
 }
 
 void TestCliUtilities::runs()
@@ -101,6 +102,7 @@ void TestCliUtilities::runs()
     QFETCH(QString, done);
     QFETCH(bool, bChanged);
     QFETCH(bool, listWritten);
+    QFETCH(QString, summary);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -117,6 +119,7 @@ void TestCliUtilities::runs()
         QVERIFY(!o.out.contains(QLatin1String("Done ")));
     else
         QVERIFY2(o.out.split(QLatin1Char('\n')).contains(done), qPrintable(o.out));
+    QVERIFY2(o.out.split(QLatin1Char('\n')).contains(summary), qPrintable(o.out));
     QCOMPARE(readAll(dir.filePath(QStringLiteral("b.map"))) != map, bChanged);
     QCOMPARE(QFileInfo::exists(dir.filePath(QStringLiteral("_MapList.csv"))), listWritten);
     if (badFirst) {
