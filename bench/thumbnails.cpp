@@ -4,8 +4,12 @@
 // out (a finder that finds nothing at once), so that the figure is the
 // thumbnails' alone.
 //
-//   quillmark-bench-thumbnails MAPS_DIR
+//   quillmark-bench-thumbnails [--verdicts] MAPS_DIR
 //   quillmark-bench-thumbnails --make-scan WIDTH HEIGHT FILE.jpg
+//
+// With --verdicts the window's own frame finder runs, and the time is until
+// every verdict is there as well (the window as a person uses it: for its
+// peak memory, say).
 //
 // The second form writes one scan-like JPEG (paper with noise, a frame and a
 // few lines, quality 95) for the folder of the first.
@@ -65,36 +69,51 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("quillmark"));
     if (argc == 5 && QByteArray(argv[1]) == "--make-scan")
         return makeScan(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt(), QString::fromLocal8Bit(argv[4]));
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: quillmark-bench-thumbnails MAPS_DIR\n");
+    const bool verdicts = argc == 3 && QByteArray(argv[1]) == "--verdicts";
+    if (argc != 2 && !verdicts) {
+        std::fprintf(stderr, "usage: quillmark-bench-thumbnails [--verdicts] MAPS_DIR\n");
         return 2;
     }
     QTemporaryDir settings;
     Settings::setSettingsFile(settings.filePath(QStringLiteral("quillmark.ini")));
-    Settings::setLastPath(QString::fromLocal8Bit(argv[1]));
+    Settings::setLastPath(QString::fromLocal8Bit(argv[argc - 1]));
 
     QElapsedTimer clock;
     clock.start();
-    SheetCheck window(nullptr, [](const QString &, const SheetIdentity &) { return FrameResult(); });
+    const SheetVerdict::Finder noFinder = [](const QString &, const SheetIdentity &) { return FrameResult(); };
+    SheetCheck window(nullptr, verdicts ? SheetVerdict::Finder() : noFinder);
     window.show();
     QApplication::processEvents();
     const qint64 shown = clock.elapsed();
-    window.loadFolder();
-    const qint64 listed = clock.elapsed();
+    // Connected before the folder is read: a folder where no sheet has an
+    // image is finished within loadFolder().
     qint64 finished = -1;
+    qint64 judged = -1;
     QObject::connect(&window, &SheetCheck::thumbnailsFinished, &app, [&] {
         finished = clock.elapsed();
-        QTimer::singleShot(0, &app, &QApplication::quit);
+        if (!verdicts)
+            QTimer::singleShot(0, &app, &QApplication::quit);
     });
-    if (window.thumbnailsDone() < window.model()->count() || window.model()->count() == 0)
+    QObject::connect(&window, &SheetCheck::verdictsFinished, &app, [&] {
+        judged = clock.elapsed();
+        if (verdicts)
+            QTimer::singleShot(0, &app, &QApplication::quit);
+    });
+    window.loadFolder();
+    const qint64 listed = clock.elapsed();
+    // (A folder that is not there has no sheets and says nothing.)
+    if ((verdicts ? judged : finished) < 0 && window.model()->count() > 0)
         app.exec();
-    if (finished < 0)
-        finished = clock.elapsed();
     int made = 0;
-    for (int i = 0; i < window.model()->count(); ++i)
+    int withImage = 0;
+    for (int i = 0; i < window.model()->count(); ++i) {
         made += window.model()->entry(i).thumbnail.isNull() ? 0 : 1;
-    std::printf("sheets %d, thumbnails %d\n", window.model()->count(), made);
+        withImage += window.model()->entry(i).record.imagePath.isEmpty() ? 0 : 1;
+    }
+    std::printf("sheets %d, with an image %d, thumbnails %d\n", window.model()->count(), withImage, made);
     std::printf("window shown %lld ms, folder listed %lld ms, all thumbnails %lld ms\n", (long long)shown,
                 (long long)listed, (long long)finished);
-    return made == window.model()->count() ? 0 : 1;
+    if (verdicts)
+        std::printf("all verdicts %lld ms\n", (long long)judged);
+    return made == withImage ? 0 : 1;
 }
