@@ -230,6 +230,53 @@ Qt: %6</translation>
         <source>Set corner markers for </source>
         <translation>Запись угловых маркеров: </translation>
     </message>
+    <message>
+        <source>has corner points that cannot be used: %1</source>
+        <translation>содержит непригодные для углов точки: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CornerPoints</name>
+    <message>
+        <source>%1 has no %2</source>
+        <translation>%1: поле «%2» пусто</translation>
+    </message>
+    <message>
+        <source>%1&apos;s %2 &quot;%3&quot; is not a number</source>
+        <translation>%1: %2 «%3» — не число</translation>
+    </message>
+    <message>
+        <source>%1&apos;s %2 &quot;%3&quot; is not within %4..%5</source>
+        <translation>%1: %2 «%3» вне пределов %4..%5</translation>
+    </message>
+    <message>
+        <source>%1 is missing</source>
+        <translation>%1 отсутствует</translation>
+    </message>
+    <message>
+        <source>%1 has no pixel position</source>
+        <translation>у %1 нет пиксельных координат</translation>
+    </message>
+    <message>
+        <source>%1 (%2, %3) lies beyond the image (%4 x %5)</source>
+        <translation>%1 (%2, %3) лежит за пределами изображения (%4 x %5)</translation>
+    </message>
+    <message>
+        <source>latitude</source>
+        <translation>широта</translation>
+    </message>
+    <message>
+        <source>latitude minutes</source>
+        <translation>минуты широты</translation>
+    </message>
+    <message>
+        <source>longitude</source>
+        <translation>долгота</translation>
+    </message>
+    <message>
+        <source>longitude minutes</source>
+        <translation>минуты долготы</translation>
+    </message>
 </context>
 <context>
     <name>CornerView</name>
@@ -316,6 +363,17 @@ south-west %4</source>
 северо-восток %2
 юго-восток %3
 юго-запад %4</translation>
+    </message>
+</context>
+<context>
+    <name>FolderLinks</name>
+    <message>
+        <source>it is a link to %1, which does not exist</source>
+        <translation>это ссылка на %1, которого не существует</translation>
+    </message>
+    <message>
+        <source>it is a link to %1, outside its folder</source>
+        <translation>это ссылка на %1 за пределами своей папки</translation>
     </message>
 </context>
 <context>
@@ -1242,6 +1300,25 @@ south-west %4</source>
     <message>
         <source>Cannot write %1: %2</source>
         <translation>Не удаётся записать %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ScanHeader</name>
+    <message>
+        <source>the JPEG of %1 x %2 pixels is stored in several scans (progressive): decoding it takes %3 MB, more than %4 MB</source>
+        <translation>JPEG %1 x %2 пикс. записан в несколько проходов (прогрессивный): для декодирования нужно %3 МБ, больше %4 МБ</translation>
+    </message>
+    <message>
+        <source>the TIFF&apos;s tiles of %1 x %2 pixels are too large to decode (at most %3 million pixels a tile)</source>
+        <translation>плитки TIFF по %1 x %2 пикс. слишком велики для декодирования (не более %3 млн пикс. на плитку)</translation>
+    </message>
+    <message>
+        <source>the TIFF&apos;s strips of %1 x %2 pixels are too large to decode (at most %3 million pixels a strip)</source>
+        <translation>полосы TIFF по %1 x %2 пикс. слишком велики для декодирования (не более %3 млн пикс. на полосу)</translation>
+    </message>
+    <message>
+        <source>the image&apos;s size cannot be read from its header</source>
+        <translation>размер изображения нельзя прочитать из его заголовка</translation>
     </message>
 </context>
 <context>
