@@ -34,6 +34,26 @@ private:
     {
         return QDir(qEnvironmentVariable("QUILLMARK_FIXTURES")).filePath(name);
     }
+
+    // One run of `tool` over `folder` (the map creator at 1:100K).
+    static CliRun runTool(const QString &tool, const QString &folder)
+    {
+        QStringList arguments{tool, folder};
+        if (tool == QLatin1String("create"))
+            arguments << QStringLiteral("--scale") << QStringLiteral("1:100K") << QStringLiteral("--mask")
+                      << QStringLiteral("R-CC-LLL");
+        return CliRun::run(arguments, 30000);
+    }
+
+    // Puts into `folder` (made when missing) the sheet image N-37-013.gif
+    // and a real map file, N-37-014.map, as asked.
+    static bool fillFolder(const QString &folder, bool image, bool map)
+    {
+        const QString source = qEnvironmentVariable("QUILLMARK_SOURCE_DIR");
+        return QDir().mkpath(folder)
+            && (!image || QFile::copy(source + QStringLiteral("/examples/100K/N-37-013.gif"), folder + QStringLiteral("/N-37-013.gif")))
+            && (!map || QFile::copy(fixture(QStringLiteral("real-maps/gk5-pul42.map")), folder + QStringLiteral("/N-37-014.map")));
+    }
 };
 
 void TestHostile::toolsGoOn_data()
@@ -69,17 +89,10 @@ void TestHostile::toolsGoOn()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString folder = dir.filePath(QStringLiteral("maps"));
-    QVERIFY(QDir().mkpath(folder));
     // A good sheet beside the hostile one: its map must still be made or read.
-    const QString source = qEnvironmentVariable("QUILLMARK_SOURCE_DIR");
-    if (hostileName != QLatin1String("N-37-013.gif"))
-        QVERIFY(QFile::copy(source + QStringLiteral("/examples/100K/N-37-013.gif"), folder + QStringLiteral("/N-37-013.gif")));
-    QVERIFY(QFile::copy(source + QStringLiteral("/examples/100K/N-37-014.bmp"), folder + QStringLiteral("/N-37-014.bmp")));
-    const QString good = fixture(QStringLiteral("real-maps/gk5-pul42.map"));
-    if (!QFile::exists(good))
-        QFAIL(qPrintable(QStringLiteral("missing fixture ") + good));
-    if (tool != QLatin1String("create"))
-        QVERIFY(QFile::copy(good, folder + QStringLiteral("/N-37-014.map")));
+    QVERIFY(fillFolder(folder, hostileName != QLatin1String("N-37-013.gif"), tool != QLatin1String("create")));
+    QVERIFY(QFile::copy(qEnvironmentVariable("QUILLMARK_SOURCE_DIR") + QStringLiteral("/examples/100K/N-37-014.bmp"),
+                        folder + QStringLiteral("/N-37-014.bmp")));
 
     const QString hostile = folder + QLatin1Char('/') + hostileName;
     if (kind == QLatin1String("fifo")) {
@@ -94,11 +107,7 @@ void TestHostile::toolsGoOn()
         QVERIFY(file.resize(qint64(17) * 1024 * 1024 + 12345));
     }
 
-    QStringList arguments{tool, folder};
-    if (tool == QLatin1String("create"))
-        arguments << QStringLiteral("--scale") << QStringLiteral("1:100K") << QStringLiteral("--mask")
-                  << QStringLiteral("R-CC-LLL");
-    const CliRun run = CliRun::run(arguments, 30000);
+    const CliRun run = runTool(tool, folder);
     const QString output = run.outText() + run.errText();
     QVERIFY2(run.exitCode != -1, "the tool did not finish within 30 s");
     QVERIFY2(output.contains(expected), qPrintable(output));
@@ -133,10 +142,7 @@ void TestHostile::readOnlyListIsKept()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString good = fixture(QStringLiteral("real-maps/gk5-pul42.map"));
-    if (!QFile::exists(good))
-        QFAIL(qPrintable(QStringLiteral("missing fixture ") + good));
-    QVERIFY(QFile::copy(good, dir.filePath(QStringLiteral("N-37-014.map"))));
+    QVERIFY(fillFolder(dir.path(), false, true));
     const QString list = dir.filePath(QStringLiteral("_MapList.csv"));
     const QByteArray old = "an old list\r\n";
     {
@@ -205,17 +211,13 @@ void TestHostile::noWriteOutOfTheFolder()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString folder = dir.filePath(QStringLiteral("maps"));
+    QVERIFY(fillFolder(folder, true, true));
     QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("outside"))));
-    const QString source = qEnvironmentVariable("QUILLMARK_SOURCE_DIR");
-    QVERIFY(QFile::copy(source + QStringLiteral("/examples/100K/N-37-013.gif"), folder + QStringLiteral("/N-37-013.gif")));
-    const QString good = fixture(QStringLiteral("real-maps/gk5-pul42.map"));
-    QVERIFY(QFile::exists(good));
-    QVERIFY(QFile::copy(good, folder + QStringLiteral("/N-37-014.map")));
 
     // A map whose corner markers and image path would both be rewritten.
     if (content == "map") {
-        QFile file(good);
+        QFile file(folder + QStringLiteral("/N-37-014.map"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         content = file.readAll().replace("MMPXY,2,120,0", "MMPXY,2,7,7").replace("gk5-pul42.jpg", "C:\\scans\\gk5-pul42.jpg");
     }
@@ -227,11 +229,7 @@ void TestHostile::noWriteOutOfTheFolder()
     }
     QVERIFY(QFile::link(targetPath, folder + QLatin1Char('/') + linkName));
 
-    QStringList arguments{tool, folder};
-    if (tool == QLatin1String("create"))
-        arguments << QStringLiteral("--scale") << QStringLiteral("1:100K") << QStringLiteral("--mask")
-                  << QStringLiteral("R-CC-LLL");
-    const CliRun run = CliRun::run(arguments, 30000);
+    const CliRun run = runTool(tool, folder);
     const QString output = run.outText() + run.errText();
     QFile after(targetPath);
     if (content.isEmpty()) {
@@ -283,9 +281,7 @@ void TestHostile::lostOutputIsAnError()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString source = qEnvironmentVariable("QUILLMARK_SOURCE_DIR");
-    QVERIFY(QFile::copy(source + QStringLiteral("/examples/100K/N-37-013.gif"), dir.filePath(QStringLiteral("N-37-013.gif"))));
-    QVERIFY(QFile::copy(fixture(QStringLiteral("real-maps/gk5-pul42.map")), dir.filePath(QStringLiteral("N-37-014.map"))));
+    QVERIFY(fillFolder(dir.path(), true, true));
     arguments.replaceInStrings(QStringLiteral("{maps}"), dir.path());
     if (arguments.contains(dir.filePath(QStringLiteral("full")))
         && ::mknod(QFile::encodeName(dir.filePath(QStringLiteral("full"))).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
