@@ -1,6 +1,7 @@
 #include "mapfile/MapFile.h"
 
 #include "mapfile/Windows1251.h"
+#include "mapfile/FolderLinks.h"
 #include "mapfile/MapError.h"
 #include "mapfile/MessageObserver.h"
 #include "mapfile/Numeric.h"
@@ -1054,7 +1055,15 @@ void MapFile::WriteMap(const QString &name, bool syncToDisk) const
     const QByteArray bytes = ToBytes();
 
     bool found = true;
-    const std::filesystem::path target = followLinks(toPath(shown), shown, found);
+    const std::filesystem::path named = toPath(shown);
+    const std::filesystem::path target = followLinks(named, shown, found);
+    // A link is written through only when its file lies in the link's own
+    // folder or below it: never out of the folder a tool was given, never
+    // where a dangling link points.
+    if (target != named) {
+        if (const QString problem = FolderLinks::writeProblem(shown); !problem.isEmpty())
+            throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": %2").arg(shown, problem));
+    }
     // The rename below would replace a read-only file; it must be refused
     // here (and for root as well, who may write anything).
     const auto folderError = [&shown] {

@@ -8,7 +8,6 @@
 #include "mapfile/Numeric.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
-#include "tools/FolderLinks.h"
 #include "tools/FolderListing.h"
 #include "tools/FrameLookahead.h"
 #include "tools/RunObserver.h"
@@ -433,7 +432,6 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
 
             // A replaced file reaches the disk before it replaces the old one;
             // new files are flushed together at the end of the run.
-            FolderLinks::requireWritable(mapPath); // never through a link out of the folder
             map.WriteMap(mapPath, exists || emptyMap);
             observer.fileResult(fileName, RunObserver::FileOutcome::Written, QString());
             if (!exists && !emptyMap)

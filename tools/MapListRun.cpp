@@ -1,7 +1,7 @@
 #include "tools/MapListRun.h"
 
+#include "mapfile/FolderLinks.h"
 #include "mapfile/MapFile.h"
-#include "tools/FolderLinks.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"

@@ -2,7 +2,6 @@
 
 #include "mapfile/MapFile.h"
 #include "sheet/Global.h"
-#include "tools/FolderLinks.h"
 #include "tools/MapFolderWalk.h"
 #include "tools/RunObserver.h"
 
@@ -33,7 +32,6 @@ QString stripPath(const QString &fileName, const QString &name, RunObserver &obs
         return QString();
     }
     map.SetLine(2, QString(), newBody, -1, true);
-    FolderLinks::requireWritable(fileName);
     map.WriteMap(fileName, true);
     observer.fileResult(name, RunObserver::FileOutcome::Written, QString());
     return QString();

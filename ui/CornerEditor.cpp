@@ -4,7 +4,6 @@
 #include "mapfile/MapError.h"
 #include "sheet/SheetIdentity.h"
 #include "tools/CornerEdit.h"
-#include "tools/FolderLinks.h"
 #include "tools/SheetRecord.h"
 #include "ui/CornerView.h"
 #include "ui/ToolWindow.h"
@@ -229,7 +228,6 @@ bool CornerEditor::save()
             return false;
     }
     try {
-        FolderLinks::requireWritable(path);
         m_map->WriteMap(path, true);
     } catch (const MapError &e) {
         QMessageBox::critical(this, tr("Error"), e.text());

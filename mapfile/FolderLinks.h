@@ -5,7 +5,8 @@
 // The tools write only inside the folder the user chose. A map file or list
 // there may be a symbolic link: one whose file lies in that folder (or below
 // it) is written through (the link stays, its file is replaced); one that
-// leads out of the folder, or nowhere, is never written.
+// leads out of the folder, or nowhere, is never written (MapFile::WriteMap
+// refuses it; so does the map list).
 class FolderLinks
 {
 public:
@@ -16,7 +17,4 @@ public:
     // exist"; empty when it may.
     static QString writeProblem(const QString &path);
 
-    // Throws MapError ("Cannot write the map file "PATH": ...") when the map
-    // file `path` may not be written.
-    static void requireWritable(const QString &path);
 };

@@ -1,6 +1,4 @@
-#include "tools/FolderLinks.h"
-
-#include "mapfile/MapError.h"
+#include "mapfile/FolderLinks.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,11 +20,4 @@ QString FolderLinks::writeProblem(const QString &path)
         return QCoreApplication::translate("FolderLinks", "it is a link to %1, outside its folder")
             .arg(QDir::toNativeSeparators(resolved));
     return QString();
-}
-
-void FolderLinks::requireWritable(const QString &path)
-{
-    const QString problem = writeProblem(path);
-    if (!problem.isEmpty())
-        throw MapError(QCoreApplication::translate("MapFile", "Cannot write the map file \"%1\": %2").arg(path, problem));
 }
