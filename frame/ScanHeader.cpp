@@ -206,6 +206,6 @@ ScanHeader ScanHeader::read(const QString &path)
     }
     }
     if (h.kind != Kind::None && (h.width <= 0 || h.height <= 0))
-        h.problem = QCoreApplication::translate("ScanHeader", "the image's size cannot be read from its header");
+        h.problem = QCoreApplication::translate("ScanHeader", "cannot decode the image: its header gives no size");
     return h;
 }

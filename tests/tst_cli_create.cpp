@@ -70,25 +70,28 @@ private slots:
         QTest::addColumn<QStringList>("maps");
 
         QTest::newRow("all good") << QStringList{"N-37-001.jpg", "N-37-002.jpg"} << QStringList{} << 0
-                                  << "Done 2 map-files\n" << QStringList{} << QStringList{"N-37-001.map", "N-37-002.map"};
+                                  << "Done 2 map-files\nWritten 2, unchanged 0, skipped 0, failed 0\n" << QStringList{}
+                                  << QStringList{"N-37-001.map", "N-37-002.map"};
         QTest::newRow("one bad list")
-            << QStringList{"N-37-001.jpg", "N-37-145.jpg"} << QStringList{} << 1 << "Done 2 map-files\n"
+            << QStringList{"N-37-001.jpg", "N-37-145.jpg"} << QStringList{} << 1
+            << "Done 2 map-files\nWritten 1, unchanged 0, skipped 0, failed 1\n"
             << QStringList{"Error: N-37-145.jpg Incorrect  map list number in image name 145"}
             << QStringList{"N-37-001.map"};
         QTest::newRow("stop at the first error")
             << QStringList{"N-37-001.jpg", "N-37-300.jpg", "N-37-400.jpg"} << QStringList{"--on-error", "stop"} << 1
-            << "Done 2 map-files\n"
+            << "Done 2 map-files\nWritten 1, unchanged 0, skipped 0, failed 1\n"
             << QStringList{"Error: N-37-300.jpg Incorrect  map list number in image name 300",
                            "Error: There is error in data. Continue? Cancel (--on-error stop)"}
             << QStringList{"N-37-001.map"};
         QTest::newRow("go on after errors")
             << QStringList{"N-37-001.jpg", "N-37-300.jpg", "N-37-400.jpg"} << QStringList{"--on-error", "continue"}
-            << 1 << "Done 3 map-files\n"
+            << 1 << "Done 3 map-files\nWritten 1, unchanged 0, skipped 0, failed 2\n"
             << QStringList{"Error: N-37-300.jpg Incorrect  map list number in image name 300",
                            "Error: N-37-400.jpg Incorrect  map list number in image name 400"}
             << QStringList{"N-37-001.map"};
         QTest::newRow("explicit scale makes the names fail")
-            << QStringList{"N-37-001.jpg"} << QStringList{"--scale", "1:50K"} << 1 << "Done 1 map-files\n"
+            << QStringList{"N-37-001.jpg"} << QStringList{"--scale", "1:50K"} << 1
+            << "Done 1 map-files\nWritten 0, unchanged 0, skipped 0, failed 1\n"
             << QStringList{"Error: N-37-001.jpg Incorrect 1:50K map list number in image name 1"} << QStringList{};
         QTest::newRow("bad option value") << QStringList{"N-37-001.jpg"} << QStringList{"--scale", "1:5K"} << 2 << ""
                                           << QStringList{} << QStringList{};
@@ -99,7 +102,8 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"N-37-001.jpg"} << QStringList{"--fast"} << 2 << ""
                                         << QStringList{} << QStringList{};
         QTest::newRow("skip existing") << QStringList{"N-37-001.jpg"} << QStringList{"--skip-existing"} << 0
-                                       << "Done 1 map-files\n" << QStringList{} << QStringList{"N-37-001.map"};
+                                       << "Done 1 map-files\nWritten 1, unchanged 0, skipped 0, failed 0\n"
+                                       << QStringList{} << QStringList{"N-37-001.map"};
     }
 
     void exitCodes()
@@ -196,7 +200,7 @@ private slots:
         const Outcome o = cli(QStringList{dir, "--out", out} + options);
         QCOMPARE(o.code, 0);
         QCOMPARE(o.err, QString());
-        QCOMPARE(o.out, QStringLiteral("Done 1 map-files\n"));
+        QCOMPARE(o.out, QStringLiteral("Done 1 map-files\nWritten 1, unchanged 0, skipped 0, failed 0\n"));
         const QString base = name.left(name.indexOf('.'));
         const QByteArray bytes = SheetImages::read(out + '/' + base + ".map");
         QVERIFY(!bytes.isEmpty());

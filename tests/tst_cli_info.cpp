@@ -46,7 +46,7 @@ QByteArray le16(int v)
 QByteArray pngBytes(int width, int height, int bitDepth, int colourType)
 {
     QByteArray b("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-    b += be16(0) + be16(width) + be16(0) + be16(height);
+    b += be16(width >> 16) + be16(width & 0xFFFF) + be16(height >> 16) + be16(height & 0xFFFF);
     b.append(char(bitDepth)).append(char(colourType)).append(7, '\0');
     return b;
 }
@@ -102,6 +102,7 @@ void TestCliInfo::initTestCase()
         {QStringLiteral("N-37-003.gif"), gifBytes(640, 480, 0xF7)},
         {QStringLiteral("N-37-004.bmp"), bmpBytes(640, -480, 24)},
         {QStringLiteral("readme.txt"), QByteArray("not an image\r\n")},
+        {QStringLiteral("wide.png"), pngBytes(65836, 15000, 8, 0)},
         {QStringLiteral("cmyk40.jpg"), jpegBytes(50, 60, 40, 10)},
         {QStringLiteral("--json"), gifBytes(2, 3, 0x80)},
     };
@@ -137,7 +138,7 @@ void TestCliInfo::run_data()
         << QStringList{"{N-37-001.png}: 1024 x 768, 32 bits per pixel, PNG",
                        "{N-37-002.jpg}: 1600 x 1200, 24 bits per pixel, JPEG",
                        "{N-37-003.gif}: 640 x 480, 8 bits per pixel, GIF",
-                       "{N-37-004.bmp}: 640 x 65056, 24 bits per pixel, BMP",
+                       "{N-37-004.bmp}: 640 x 480, 24 bits per pixel, BMP",
                        "{readme.txt}: 0 x 0, 0 bits per pixel, unknown"}
         << "";
     QTest::newRow("json, every kind")
@@ -147,7 +148,7 @@ void TestCliInfo::run_data()
         << QStringList{R"({"file":"{N-37-001.png}","width":1024,"height":768,"depth":32,"type":3})",
                        R"({"file":"{N-37-002.jpg}","width":1600,"height":1200,"depth":24,"type":2})",
                        R"({"file":"{N-37-003.gif}","width":640,"height":480,"depth":8,"type":1})",
-                       R"({"file":"{N-37-004.bmp}","width":640,"height":65056,"depth":24,"type":4})",
+                       R"({"file":"{N-37-004.bmp}","width":640,"height":480,"depth":24,"type":4})",
                        R"({"file":"{readme.txt}","width":0,"height":0,"depth":0,"type":0})"}
         << "";
     QTest::newRow("json after the files") << QStringList{"{N-37-003.gif}", "--json"} << 0
@@ -160,6 +161,14 @@ void TestCliInfo::run_data()
         << QStringList{"--json", "{N-37-003.gif}", "{missing}"} << 1
         << QStringList{R"({"file":"{N-37-003.gif}","width":640,"height":480,"depth":8,"type":1})",
                        R"({"file":"{missing}","error":"Cannot open {missing}: No such file or directory"})"}
+        << "";
+    // The whole 32-bit width, not its low 16 bits (300), with the map tools' warning.
+    QTest::newRow("wider than a map file holds, plain")
+        << QStringList{"{wide.png}"} << 0 << QStringList{"{wide.png}: 65836 x 15000, 8 bits per pixel, PNG"}
+        << "Warning: {wide.png}: the image is 65836 x 15000 pixels: a map file holds at most 32767 pixels a side";
+    QTest::newRow("wider than a map file holds, json")
+        << QStringList{"--json", "{wide.png}"} << 0
+        << QStringList{R"({"file":"{wide.png}","width":65836,"height":15000,"depth":8,"type":3,"warning":"the image is 65836 x 15000 pixels: a map file holds at most 32767 pixels a side"})"}
         << "";
     QTest::newRow("depth overflow") << QStringList{"{cmyk40.jpg}"} << 1 << QStringList{} << "Error: {cmyk40.jpg}";
     QTest::newRow("file named like an option") << QStringList{"--", "{--json}"} << 0

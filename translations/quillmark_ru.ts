@@ -1317,8 +1317,8 @@ south-west %4</source>
         <translation>полосы TIFF по %1 x %2 пикс. слишком велики для декодирования (не более %3 млн пикс. на полосу)</translation>
     </message>
     <message>
-        <source>the image&apos;s size cannot be read from its header</source>
-        <translation>размер изображения нельзя прочитать из его заголовка</translation>
+        <source>cannot decode the image: its header gives no size</source>
+        <translation>не удаётся декодировать изображение: заголовок не сообщает размер</translation>
     </message>
 </context>
 <context>
