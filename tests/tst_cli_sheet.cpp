@@ -48,8 +48,8 @@ QString exact(double v)
 }
 
 const QStringList kKeys = {
-    "central_meridian", "col", "hemisphere", "list", "list25", "list50", "map_name",
-    "mask", "name", "points", "row", "scale", "zone",
+    "central_meridian", "col", "form", "hemisphere", "list", "list25", "list50", "map_name",
+    "mask", "name", "points", "readings", "row", "scale", "zone",
 };
 
 } // namespace
