@@ -313,7 +313,8 @@ SheetName SheetName::read(const QString &fileName, int scale, const QString &mas
     int taken = -1;
     if (!byName) {
         for (int i = 0; i < s.readings.size() && taken < 0; ++i) {
-            if (s.readings.at(i).id.scale == scale)
+            const SheetIdentity &id = s.readings.at(i).id;
+            if (id.scale == scale && (mask.isEmpty() || id.mask == mask))
                 taken = i;
         }
     } else if (!s.readings.isEmpty()) {

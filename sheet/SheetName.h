@@ -52,8 +52,10 @@ public:
 
     // Reads `fileName` (a path is cut to its file name). `scale` in thousands
     // is the chosen scale (0 for a scale text not known: every list fails),
-    // ByName to read each name's own; `mask` ("RCC-LLL",
-    // "R-CC-LLL") is the chosen file-name mask, empty to read it from the name.
+    // ByName to read each name's own; `mask` ("RCC-LLL", "R-CC-LLL") is the
+    // chosen file-name mask, empty to read it from the name. With both chosen,
+    // a name of the other mask is read by position as it always was (and
+    // refused at its column).
     // With a chosen scale that was only guessed, a name that reads two ways
     // gets the warning too.
     static SheetName read(const QString &fileName, int scale, const QString &mask, bool scaleGuessed = false);

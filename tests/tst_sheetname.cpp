@@ -47,6 +47,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("scale"); // chosen, or SheetName::ByName
         QTest::addColumn<bool>("guessed");
+        QTest::addColumn<QString>("mask"); // chosen, or "" for each name's own
         QTest::addColumn<QString>("sheet");
         QTest::addColumn<QString>("warning");
 
@@ -54,8 +55,9 @@ private slots:
                       g = QString::fromUtf8("Г"), sa = QString::fromUtf8("а"), sb = QString::fromUtf8("б"),
                       sv = QString::fromUtf8("в");
         auto row = [](const char *tag, const QString &name, int scale, const QString &sheet, const char *warning = "",
-                      bool guessed = false) {
-            QTest::newRow(tag) << name << scale << guessed << sheet << QString::fromLatin1(warning);
+                      bool guessed = false, const char *mask = "") {
+            QTest::newRow(tag) << name << scale << guessed << QString::fromLatin1(mask) << sheet
+                               << QString::fromLatin1(warning);
         };
 
         // The forms read before, by their own scale.
@@ -128,6 +130,9 @@ private slots:
             "1:100K sheet N-37-001", "in part");
         row("letter at 1:50K", "N-37-001.jpg", 50, "N-37-001.jpg Incorrect 1:50K map list number in image name 1");
         row("capital S is a row", "SK-37-001", SheetName::ByName, "SK-37-001. Incorrect 1:1M map column number in image name -1");
+        row("the other mask chosen", "N-37-12-" + a + ".jpg", 50,
+            "N-37-12-" + a + ".jpg Incorrect 1:1M map column number in image name -1", "", false, "RCC-LLL");
+        row("the name's mask chosen", "N37-12-" + a + ".jpg", 50, "1:50K sheet N-37-012-" + a, "", false, "RCC-LLL");
         row("prefix with a bad row", "100k--x44-126.gif", SheetName::ByName, "100k--x44-126.gif Incorrect 1:1M map row in image name ");
     }
 
@@ -136,9 +141,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, scale);
         QFETCH(bool, guessed);
+        QFETCH(QString, mask);
         QFETCH(QString, sheet);
         QFETCH(QString, warning);
-        const SheetName s = SheetName::read(name, scale, QString(), guessed);
+        const SheetName s = SheetName::read(name, scale, mask, guessed);
         QCOMPARE(outcome(s), sheet);
         QCOMPARE(warningKind(s), warning);
         // A name read whole says its form; one read in part or refused has none.

@@ -203,6 +203,7 @@ MapCreator::MapCreator(QWidget *parent)
     setScaleText(readSetting(QStringLiteral("scaleByName"), QStringLiteral("0")).trimmed() == QLatin1String("1")
                      ? QStringLiteral("auto")
                      : QStringLiteral("1:1M"));
+    scaleChanged(); // also when "By name", the first item, was shown already
     m_scaleGuessed = false;
     m_cmbName->setCurrentText(QStringLiteral("RCC-LLL"));
     setGridMode(2);
