@@ -300,6 +300,7 @@ void MapCreator::scaleChanged()
     if (byName == !m_cmbPoints->isEnabledTo(m_optionsPanel))
         return;
     m_cmbPoints->setEnabled(!byName);
+    m_cmbPoints->lineEdit()->setPlaceholderText(byName ? tr("by scale") : QString());
     if (byName) {
         m_cmbPoints->setCurrentText(QString());
         m_cmbPoints->setToolTip(tr("By name: each sheet takes the point count last used at its scale "
