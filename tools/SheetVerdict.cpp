@@ -98,10 +98,15 @@ SheetIdentity SheetVerdict::identityFor(const QString &imageName, int scale, con
     if (scale <= 0 && map && map->positionedPoints >= 4 && name.readings.size() > 1) {
         for (const SheetName::Reading &r : name.readings) {
             try {
+                // The north-west and south-east corners (points 1 and 3).
                 const SheetFields f = r.id.fields();
-                const QPointF corner(SheetGeometry::longitude(f, 1), SheetGeometry::latitude(f, 1));
-                if (std::abs(corner.x() - map->cornersLonLat[0].x()) < 1e-4
-                    && std::abs(corner.y() - map->cornersLonLat[0].y()) < 1e-4)
+                bool fits = true;
+                for (int k : {1, 3}) {
+                    const QPointF &stored = map->cornersLonLat[size_t(k - 1)];
+                    fits = fits && std::abs(SheetGeometry::longitude(f, k) - stored.x()) < 1e-4
+                           && std::abs(SheetGeometry::latitude(f, k) - stored.y()) < 1e-4;
+                }
+                if (fits)
                     return r.id;
             } catch (const MapError &) {
             }

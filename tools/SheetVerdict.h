@@ -55,7 +55,7 @@ public:
     static bool needsLook(Kind kind) { return kind != Kind::Ok; }
     // The identity the finder is given for an image name: read at `scale`
     // (thousands), 0 for the scale the name reads as. A name that reads two
-    // ways is taken as the sheet whose north-west corner the map's own
-    // point 1 lies on, when `map` is given and one of them fits.
+    // ways is taken as the sheet whose corners the map's own points 1 and 3
+    // (north-west, south-east) lie on, when `map` is given and one fits.
     static SheetIdentity identityFor(const QString &imageName, int scale = 0, const SheetRecord *map = nullptr);
 };
