@@ -68,6 +68,8 @@ private slots:
     void errors();
     void usage_data();
     void usage();
+    void forms_data();
+    void forms();
 };
 
 void TestCliSheet::initTestCase()
@@ -279,6 +281,46 @@ void TestCliSheet::usage()
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY(!run.err.isEmpty());
+}
+
+// The form a name was read in and, for a name that reads two ways, both
+// readings, the one taken first; the plain text says the same.
+void TestCliSheet::forms_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QStringList>("readings"); // "scale map_name" each
+    QTest::newRow("zero-padded") << QStringList{"N-37-001"} << "three-digit list number"
+                                 << QStringList{"1:100K N-37-001"};
+    QTest::newRow("Roman") << QStringList{"M-45-VIII.jpg"} << "1:200K Roman numeral" << QStringList{"1:200K M-45-08"};
+    QTest::newRow("archive") << QStringList{"200k--m44-01.gif"} << "two-digit 1:200K number, scale prefix 200k--"
+                             << QStringList{"1:200K M-44-01"};
+    QTest::newRow("two ways") << QStringList{"N-37-1"} << "1:500K letter written as a digit"
+                              << QStringList{QString::fromUtf8("1:500K N-37-А"), "1:100K N-37-001"};
+    QTest::newRow("two ways, scale given")
+        << QStringList{"--scale", "1:100K", "N-37-1"} << "official list number without leading zeros"
+        << QStringList{"1:100K N-37-001", QString::fromUtf8("1:500K N-37-А")};
+    QTest::newRow("only in part") << QStringList{"N-44-126-1988"} << "" << QStringList{};
+}
+
+void TestCliSheet::forms()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, form);
+    QFETCH(QStringList, readings);
+    const Run run = runSheet(QStringList{"--json"} + args);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.objects.size(), 1);
+    QCOMPARE(run.objects.first().value("form").toString(), form);
+    QStringList got;
+    for (const QJsonValue &r : run.objects.first().value("readings").toArray())
+        got << r.toObject().value("scale").toString() + ' ' + r.toObject().value("map_name").toString();
+    QCOMPARE(got, readings);
+
+    const QString plain = QString::fromUtf8(runSheet(args).out);
+    QVERIFY2(plain.contains(QStringLiteral("  form: ") + (form.isEmpty() ? QStringLiteral("none") : form)),
+             qPrintable(plain));
+    QCOMPARE(plain.count(QStringLiteral("  also reads as ")), qMax<qsizetype>(0, readings.size() - 1));
 }
 
 QTEST_GUILESS_MAIN(TestCliSheet)
