@@ -54,14 +54,6 @@ bool oneOf(const QString &value, const QStringList &allowed)
     return allowed.contains(value);
 }
 
-// The point count that goes with a scale when the user leaves it to us.
-QString defaultPoints(const QString &scale)
-{
-    const bool large = scale == QLatin1String("1:50K") || scale == QLatin1String("1:25K")
-                       || scale == QLatin1String("1:10K");
-    return large ? QStringLiteral("4") : QStringLiteral("5");
-}
-
 // Grid and point count that go with a scale when the user leaves them to us.
 void applyScaleDefaults(const QString &scale, MapCreatorOptions &options, bool gridAuto, bool pointsAuto)
 {
@@ -69,7 +61,7 @@ void applyScaleDefaults(const QString &scale, MapCreatorOptions &options, bool g
     if (gridAuto)
         options.gridMode = small ? 2 : 1;
     if (pointsAuto)
-        options.pointsText = defaultPoints(scale);
+        options.pointsText = MapCreatorGuess::defaultPoints(Global::scaleFromText(scale));
 }
 
 } // namespace
@@ -158,7 +150,7 @@ int CreateCommand::run(const QStringList &args)
         options.scaleText = QStringLiteral("auto");
         if (points == QLatin1String("auto")) {
             for (int s : {1000, 500, 200, 100, 50, 25, 10})
-                options.pointsOfScale.insert(s, defaultPoints(Global::scaleText(s)));
+                options.pointsOfScale.insert(s, MapCreatorGuess::defaultPoints(s));
         }
     }
     if (mask != QLatin1String("auto"))

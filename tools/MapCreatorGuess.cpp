@@ -36,6 +36,11 @@ int MapCreatorGuess::scaleOfName(const QString &fileName)
     return SheetName::read(Global::getFileName(fileName), SheetName::ByName, QString()).nameScale;
 }
 
+QString MapCreatorGuess::defaultPoints(int scale)
+{
+    return scale > 0 && scale <= 50 ? QStringLiteral("4") : QStringLiteral("5");
+}
+
 bool MapCreatorGuess::setByImageName(const QString &fileName, MapCreatorOptions &options,
                                      const SettingReader &readSetting)
 {
@@ -51,16 +56,9 @@ bool MapCreatorGuess::setByImageName(const QString &fileName, MapCreatorOptions 
             options.scaleText = scale;
             options.scaleGuessed = true;
         }
-        if (scale == QLatin1String("1:1M") || scale == QLatin1String("1:500K")) {
-            options.gridMode = 2;
-            options.pointsText = read(QStringLiteral("points_") + scale, QStringLiteral("5"));
-        } else if (scale == QLatin1String("1:200K") || scale == QLatin1String("1:100K")) {
-            options.gridMode = 1;
-            options.pointsText = read(QStringLiteral("points_") + scale, QStringLiteral("5"));
-        } else {
-            options.gridMode = 1;
-            options.pointsText = read(QStringLiteral("points_") + scale, QStringLiteral("4"));
-        }
+        // The latitude/longitude grid at 1:1M and 1:500K, the metric one below.
+        options.gridMode = sheet.nameScale >= 500 ? 2 : 1;
+        options.pointsText = read(QStringLiteral("points_") + scale, defaultPoints(sheet.nameScale));
     }
 
     const QString mask = sheet.ok() ? sheet.id.mask : Global::getMaskByName(Global::getNameNoExt(Global::getFileName(fileName)));

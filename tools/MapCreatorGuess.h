@@ -40,4 +40,8 @@ public:
 
     // The scale (thousands) a sheet name reads as, 0 when none.
     static int scaleOfName(const QString &fileName);
+
+    // The point count a scale (thousands) gets unless one is stored for it:
+    // 4 at 1:50K and below, 5 above.
+    static QString defaultPoints(int scale);
 };

@@ -307,9 +307,8 @@ void MapCreator::scaleChanged()
                                    "(4 at 1:50K and below, 5 above)"));
     } else {
         const QString scale = m_cmbScale->currentText();
-        const int value = Global::scaleFromText(scale);
         m_cmbPoints->setCurrentText(readSetting(QStringLiteral("points_") + scale,
-                                                value > 0 && value <= 50 ? QStringLiteral("4") : QStringLiteral("5")));
+                                                MapCreatorGuess::defaultPoints(Global::scaleFromText(scale))));
         m_cmbPoints->setToolTip(QString());
     }
 }
@@ -325,9 +324,8 @@ MapCreatorOptions MapCreator::options() const
     o.pointsText = m_cmbPoints->currentText();
     if (scaleByName()) {
         for (int scale : {1000, 500, 200, 100, 50, 25, 10}) {
-            const QString text = Global::scaleText(scale);
-            o.pointsOfScale.insert(scale, readSetting(QStringLiteral("points_") + text,
-                                                      scale <= 50 ? QStringLiteral("4") : QStringLiteral("5")));
+            o.pointsOfScale.insert(scale, readSetting(QStringLiteral("points_") + Global::scaleText(scale),
+                                                      MapCreatorGuess::defaultPoints(scale)));
         }
     }
     o.gridMode = m_gridMode;
