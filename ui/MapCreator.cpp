@@ -297,6 +297,8 @@ void MapCreator::scaleChanged()
     if (!m_guessing)
         m_scaleGuessed = false;
     const bool byName = scaleByName();
+    // Each name has its own mask then.
+    m_cmbName->setEnabled(!byName);
     if (byName == !m_cmbPoints->isEnabledTo(m_optionsPanel))
         return;
     m_cmbPoints->setEnabled(!byName);

@@ -320,7 +320,9 @@ private slots:
             auto *scale = child<QComboBox>(&w, "cmbScale");
             QCOMPARE(scale->currentIndex(), 0);
             QCOMPARE(scale->currentText(), QStringLiteral("By name"));
+            // Each name has its own point count and mask.
             QVERIFY(!child<QComboBox>(&w, "cmbPoints")->isEnabled());
+            QVERIFY(!child<QComboBox>(&w, "cmbName")->isEnabled());
             w.show();
             QSignalSpy finished(&w, &ToolWindow::runFinished);
             BoxAnswerer answerer;
@@ -355,6 +357,7 @@ private slots:
         // A scale chosen by hand gives the point count back.
         child<QComboBox>(&again, "cmbScale")->setCurrentText(QStringLiteral("1:50K"));
         QVERIFY(child<QComboBox>(&again, "cmbPoints")->isEnabled());
+        QVERIFY(child<QComboBox>(&again, "cmbName")->isEnabled());
         QCOMPARE(child<QComboBox>(&again, "cmbPoints")->currentText(), QStringLiteral("9"));
         QCOMPARE(again.options().scaleText, QStringLiteral("1:50K"));
         QVERIFY(!again.options().scaleGuessed);
