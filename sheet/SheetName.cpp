@@ -345,12 +345,13 @@ SheetName SheetName::read(const QString &fileName, int scale, const QString &mas
     }
 
     // A name that fits no form whole: read by position as always, at the
-    // chosen scale or at the scale its beginning reads as, and not silently
-    // ("N-44-126-1988" is 1:50K sheet N-44-126-А by position).
+    // chosen scale (with the messages it always had) or at the scale its
+    // beginning reads as, and then not silently ("N-44-126-1988" is 1:50K
+    // sheet N-44-126-А by position).
     const QString text = parsed && parts.prefixScale ? base.mid(parts.prefix.size()) : base;
     s.nameScale = parsed && parts.prefixScale ? parts.prefixScale : Global::scaleFromText(Global::getScaleByName(text));
     s.id = positional(fileName, byName ? s.nameScale : scale, byName ? QString() : mask, parsed);
-    if (s.id.ok() && !s.otherScale())
+    if (byName && s.id.ok())
         s.warning = QCoreApplication::translate("SheetName", "only the beginning of its name reads as a sheet name: it was taken as %1")
                         .arg(describe(s.id));
     return s;

@@ -104,7 +104,7 @@ private slots:
         row("comma south of 60", "N-44-126,2.jpg", SheetName::ByName, "1:100K sheet N-44-126");
         row("1:50K and an edition", "N-37-001-" + a + "_1988", SheetName::ByName, "1:50K sheet N-37-001-" + a);
         row("hyphen and a year: only in part", "N-44-126-1988.jpg", SheetName::ByName, "1:50K sheet N-44-126-" + a, "in part");
-        row("only in part at the chosen scale", "N-44-126-1988.jpg", 50, "1:50K sheet N-44-126-" + a, "in part");
+        row("only in part at the chosen scale, as always", "N-44-126-1988.jpg", 50, "1:50K sheet N-44-126-" + a);
         // Names that read two ways: the chosen scale decides; else the zero-padded reading and a warning.
         row("N-37-1 by name", "N-37-1.jpg", SheetName::ByName, "1:500K sheet N-37-" + a, "two ways");
         row("N-37-1 at 1:100K", "N-37-1.jpg", 100, "1:100K sheet N-37-001");
