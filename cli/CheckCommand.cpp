@@ -1,6 +1,7 @@
 #include "cli/CheckCommand.h"
 
 #include "cli/FrameModule.h"
+#include "sheet/Global.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFileNames.h"
 #include "tools/SheetRecord.h"
@@ -16,7 +17,7 @@
 namespace {
 
 const char *const kUsage =
-    "Usage: quillmark-cli check MAPS_DIR [--json]\n"
+    "Usage: quillmark-cli check MAPS_DIR [--scale S] [--json]\n"
     "\n"
     "Checks the calibration of every map file of a folder against its scan: the\n"
     "image named on the map's image line, beside the map file. One line per map:\n"
@@ -28,8 +29,11 @@ const char *const kUsage =
     "  no-image     the image the map names is not there\n"
     "\n"
     "Options:\n"
-    "  --json  one JSON object per map and line: file, image, sheet, verdict,\n"
-    "          reason, and max_corner_offset_px where the frame was found\n"
+    "  --scale S  auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K|1:10K: the scale the\n"
+    "             image names are read at (default auto: each name's own; a name\n"
+    "             that reads two ways is the sheet the map's corners lie on)\n"
+    "  --json     one JSON object per map and line: file, image, sheet, verdict,\n"
+    "             reason, and max_corner_offset_px where the frame was found\n"
     "\n"
     "Exit codes: 0 every sheet ok, 1 some sheet needs a look, 2 usage error or\n"
     "missing folder.\n";
@@ -53,6 +57,7 @@ int CheckCommand::run(const QStringList &args)
     const QString program = args.value(0, QStringLiteral("quillmark-cli check"));
     QStringList folders;
     bool json = false;
+    int scale = 0; // each name's own
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &arg = args.at(i);
@@ -65,6 +70,13 @@ int CheckCommand::run(const QStringList &args)
             return 0;
         } else if (arg == QLatin1String("--json")) {
             json = true;
+        } else if (arg == QLatin1String("--scale") || arg.startsWith(QLatin1String("--scale="))) {
+            const QString value = arg.contains(QLatin1Char('=')) ? arg.section(QLatin1Char('='), 1)
+                                  : i + 1 < args.size()           ? args.at(++i)
+                                                                  : QString();
+            scale = Global::scaleFromText(value);
+            if (scale == 0 && value != QLatin1String("auto"))
+                return usageError(program, QStringLiteral("unknown --scale '%1'").arg(value));
         } else {
             return usageError(program, QStringLiteral("unknown option '%1'").arg(arg));
         }
@@ -89,7 +101,7 @@ int CheckCommand::run(const QStringList &args)
     }
     for (const QString &name : names) {
         const SheetRecord sheet = SheetRecord::read(FolderListing::join(folder, name));
-        const SheetVerdict::Result verdict = SheetVerdict::judge(sheet, &FrameModule::find);
+        const SheetVerdict::Result verdict = SheetVerdict::judge(sheet, &FrameModule::find, scale);
         if (SheetVerdict::needsLook(verdict.kind))
             ++needLook;
         if (json) {

@@ -2,6 +2,7 @@
 
 #include "cli/ConsoleObserver.h"
 #include "cli/FrameModule.h"
+#include "sheet/Global.h"
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorOptions.h"
 #include "tools/MapCreatorRun.h"
@@ -19,14 +20,17 @@ const char *const kHelp =
     "\n"
     "Writes an OziExplorer map file for every sheet image of IMAGES_DIR, named\n"
     "after the image (N-37-001.jpg -> N-37-001.map). \"auto\" takes what the\n"
-    "folder's first image name tells, as the desktop program does.\n"
+    "folder's first image name tells, as the desktop program does; with --scale\n"
+    "auto each sheet is calibrated at the scale its own name reads as (\"By name\"),\n"
+    "so a folder of mixed scales comes out right in one run.\n"
     "\n"
     "Options:\n"
     "  --out DIR              folder for the map files (default: IMAGES_DIR)\n"
-    "  --scale S              auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K|1:10K (default auto, else 1:1M)\n"
+    "  --scale S              auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K|1:10K (default auto: by each name)\n"
     "  --mask M               auto|RCC-LLL|R-CC-LLL (default auto, else RCC-LLL)\n"
     "  --points N             auto|4|5|9 calibration points (default auto: 4 at 1:50K and below, else 5)\n"
-    "  --grid G               auto|ll|m|off grid lines (default auto: ll at 1:1M and 1:500K, else m)\n"
+    "  --grid G               auto|ll|m|off grid lines (default auto: ll at 1:1M and 1:500K, else m,\n"
+    "                         by the first image's scale; the grid steps follow each sheet's scale)\n"
     "  --margins T,B,S        blank margins in percent: top, bottom, each side (default 5,5,3)\n"
     "  --skip-existing        leave existing map files untouched\n"
     "  --find-frame           place the corners on the sheet frame found in each scan\n"
@@ -53,13 +57,11 @@ bool oneOf(const QString &value, const QStringList &allowed)
 // Grid and point count that go with a scale when the user leaves them to us.
 void applyScaleDefaults(const QString &scale, MapCreatorOptions &options, bool gridAuto, bool pointsAuto)
 {
-    const bool large = scale == QLatin1String("1:50K") || scale == QLatin1String("1:25K")
-                       || scale == QLatin1String("1:10K");
     const bool small = scale == QLatin1String("1:1M") || scale == QLatin1String("1:500K");
     if (gridAuto)
         options.gridMode = small ? 2 : 1;
     if (pointsAuto)
-        options.pointsText = large ? QStringLiteral("4") : QStringLiteral("5");
+        options.pointsText = MapCreatorGuess::defaultPoints(Global::scaleFromText(scale));
 }
 
 } // namespace
@@ -142,7 +144,14 @@ int CreateCommand::run(const QStringList &args)
         MapCreatorGuess::setByImageName(MapCreatorGuess::getFirstImage(options.inFolder), options);
     if (scale != QLatin1String("auto")) {
         options.scaleText = scale;
+        options.scaleGuessed = false;
         applyScaleDefaults(scale, options, grid == QLatin1String("auto"), points == QLatin1String("auto"));
+    } else {
+        options.scaleText = QStringLiteral("auto");
+        if (points == QLatin1String("auto")) {
+            for (int s : {1000, 500, 200, 100, 50, 25, 10})
+                options.pointsOfScale.insert(s, MapCreatorGuess::defaultPoints(s));
+        }
     }
     if (mask != QLatin1String("auto"))
         options.maskText = mask;

@@ -3,6 +3,7 @@
 #include "cli/FrameModule.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
+#include "sheet/SheetName.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -21,7 +22,7 @@ const char *const kHelp =
     "\n"
     "Options:\n"
     "  --json                 one JSON object a line: file, found, corners, quality, reason\n"
-    "  --scale S              auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K (default auto: from each name)\n"
+    "  --scale S              auto|1:1M|1:500K|1:200K|1:100K|1:50K|1:25K|1:10K (default auto: from each name)\n"
     "  --mask M               auto|RCC-LLL|R-CC-LLL (default auto: from each name)\n"
     "  -h, --help             this text\n"
     "\n"
@@ -92,7 +93,7 @@ int FrameCommand::run(const QStringList &args)
     }
     const QString scale = parser.value(scaleOpt);
     const QString mask = parser.value(maskOpt);
-    if (!QStringList{"auto", "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K"}.contains(scale))
+    if (!QStringList{"auto", "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K", "1:10K"}.contains(scale))
         return usageError(QStringLiteral("unknown --scale '%1'").arg(scale));
     if (!QStringList{"auto", "RCC-LLL", "R-CC-LLL"}.contains(mask))
         return usageError(QStringLiteral("unknown --mask '%1'").arg(mask));
@@ -104,9 +105,11 @@ int FrameCommand::run(const QStringList &args)
     bool allFound = true;
     for (const QString &image : images) {
         const QString name = Global::getFileName(image);
-        const QString scaleText = scale == QLatin1String("auto") ? Global::getScaleByName(name) : scale;
-        const QString maskText = mask == QLatin1String("auto") ? Global::getMaskByName(name) : mask;
-        const SheetIdentity id = SheetIdentity::check(name, Global::scaleFromText(scaleText), maskText);
+        const SheetName sheet = SheetName::read(name, scale == QLatin1String("auto") ? SheetName::ByName : Global::scaleFromText(scale),
+                                                mask == QLatin1String("auto") ? QString() : mask);
+        const SheetIdentity &id = sheet.id;
+        if (!sheet.warning.isEmpty())
+            std::fprintf(stderr, "%s: warning: %s\n", image.toUtf8().constData(), sheet.warning.toUtf8().constData());
         FrameResult result;
         if (!id.ok())
             result.reason = id.error.trimmed();

@@ -7,6 +7,7 @@
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "sheet/SheetLocator.h"
+#include "sheet/SheetName.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,8 +22,10 @@ const char *const kUsage =
     "       quillmark-cli sheet --at LAT,LON [--scale S] [--json]\n"
     "\n"
     "Shows the identity of each sheet name (an image file name; a path is cut to\n"
-    "the file name), its projection zone and central meridian, its map name and\n"
-    "the latitude and longitude of its nine calibration points.\n"
+    "the file name), the form it is written in, its projection zone and central\n"
+    "meridian, its map name and the latitude and longitude of its nine\n"
+    "calibration points. A name that reads two ways (\"N-37-1\": 1:500K sheet А\n"
+    "or 1:100K sheet 1) shows both readings; --scale chooses one.\n"
     "\n"
     "Options:\n"
     "  --scale S  1:1M, 1:500K, 1:200K, 1:100K, 1:50K, 1:25K or 1:10K (default: from the name)\n"
@@ -77,6 +80,7 @@ QString jsonNumber(double value)
 struct Sheet
 {
     SheetIdentity id;
+    SheetName name; // how the name was read
     QString zone;
     QString centralMeridian;
     QString mapName;
@@ -89,9 +93,9 @@ Sheet evaluate(const QString &name, const Options &options)
 {
     Sheet sheet;
     const QString fileName = Global::getFileName(name);
-    const QString scaleText = options.scale.isEmpty() ? Global::getScaleByName(fileName) : options.scale;
-    const QString mask = options.mask.isEmpty() ? Global::getMaskByName(fileName) : options.mask;
-    sheet.id = SheetIdentity::check(fileName, Global::scaleFromText(scaleText), mask);
+    sheet.name = SheetName::read(fileName, options.scale.isEmpty() ? SheetName::ByName : Global::scaleFromText(options.scale),
+                                 options.mask);
+    sheet.id = sheet.name.id;
     if (!sheet.id.ok()) {
         sheet.error = sheet.id.error;
         return sheet;
@@ -139,6 +143,16 @@ QString jsonLine(const QString &name, const Sheet &s)
     line += QLatin1String(",\"zone\":") + s.zone;
     line += QLatin1String(",\"central_meridian\":") + jsonString(s.centralMeridian);
     line += QLatin1String(",\"map_name\":") + jsonString(s.mapName);
+    line += QLatin1String(",\"form\":") + jsonString(s.name.form);
+    QString readings;
+    for (const SheetName::Reading &r : s.name.readings) {
+        if (!readings.isEmpty())
+            readings += QLatin1Char(',');
+        readings += QLatin1String("{\"scale\":") + jsonString(Global::scaleText(r.id.scale))
+            + QLatin1String(",\"map_name\":") + jsonString(SheetText::mapName(r.id.fields()))
+            + QLatin1String(",\"form\":") + jsonString(r.form) + QLatin1Char('}');
+    }
+    line += QLatin1String(",\"readings\":[") + readings + QLatin1Char(']');
     line += QLatin1String(",\"points\":[") + points + QLatin1String("]}\n");
     return line;
 }
@@ -148,6 +162,20 @@ QString plainText(const QString &name, const Sheet &s)
     const SheetIdentity &id = s.id;
     QString t;
     t += name + QLatin1Char('\n');
+    if (!s.name.form.isEmpty())
+        t += QStringLiteral("  form: %1\n").arg(s.name.form);
+    else
+        t += QStringLiteral("  form: none; read by position\n");
+    for (qsizetype i = 1; i < s.name.readings.size(); ++i) {
+        const SheetName::Reading &r = s.name.readings.at(i);
+        t += QStringLiteral("  also reads as %1 (%2): --scale %3 takes it\n")
+                 .arg(SheetName::describe(r.id), r.form, Global::scaleText(r.id.scale));
+    }
+    if (s.name.form.isEmpty() && !s.name.warning.isEmpty())
+        t += QStringLiteral("  warning: %1\n").arg(s.name.warning);
+    if (s.name.otherScale())
+        t += QStringLiteral("  warning: the name reads as a %1 sheet; it is read at %2 by position\n")
+                 .arg(Global::scaleText(s.name.nameScale), Global::scaleText(id.scale));
     t += QStringLiteral("  scale %1, mask %2, hemisphere %3\n")
              .arg(Global::scaleText(id.scale), id.mask, id.south ? QStringLiteral("S") : QStringLiteral("N"));
     t += QStringLiteral("  row %1, column %2, list %3, 1:50K letter %4, 1:25K letter %5\n")

@@ -16,6 +16,7 @@
 #include "settings/IniFile.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
+#include "sheet/SheetName.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -362,6 +363,20 @@ inline QString checkSheet(const QByteArray &data, bool thorough = true)
             if (!failure.isEmpty())
                 return name + QStringLiteral(" at 1:%1K: ").arg(scale) + failure;
         }
+    }
+
+    // Every form of sheet name: a sheet taken is one of the series.
+    for (int scale : QList<int>{SheetName::ByName} + scales) {
+        const SheetName read = SheetName::read(name, scale, QString(), true);
+        const SheetIdentity &id = read.id;
+        if (!id.ok())
+            continue;
+        if (id.row < 1 || id.row > 22 || id.col < 1 || id.col > 60
+            || (id.scale != 1000 && (id.list < 1 || id.list > Global::getListCount(id.scale))))
+            return QStringLiteral("a name read at %1 gives row %2, column %3, list %4")
+                .arg(scale).arg(id.row).arg(id.col).arg(id.list);
+        if (scale != SheetName::ByName && id.scale != scale)
+            return QStringLiteral("a name read at %1 gives a sheet of %2").arg(scale).arg(id.scale);
     }
 
     // Raw fields: whatever a map file or a caller might hold must not crash.

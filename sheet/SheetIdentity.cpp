@@ -13,7 +13,7 @@ bool inRange(int value, int low, int high)
 
 } // namespace
 
-SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QString &mask)
+SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QString &mask, const QString &sheetText)
 {
     SheetIdentity id;
     id.fileName = Global::getFileName(fileName);
@@ -21,17 +21,18 @@ SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QSt
     id.extension = Global::getExtension(id.fileName);
     id.scale = scale;
     id.mask = mask;
-    id.south = Global::getHemisphere(id.baseName) == QLatin1String("S");
+    const QString text = sheetText.isNull() ? id.baseName : sheetText;
+    id.south = Global::getHemisphere(text) == QLatin1String("S");
 
     // The name as the messages show it: base name, a dot, the extension.
     const QString shown = id.baseName + QLatin1Char('.') + id.extension;
 
     // The 1:1M row, then the column; the first failure is the one reported.
-    id.row = Global::getRow(id.baseName);
+    id.row = Global::getRow(text);
     if (id.row < 1)
         id.error = shown + QCoreApplication::translate("SheetIdentity", " Incorrect 1:1M map row in image name ");
 
-    id.col = Global::getColumn(id.baseName, mask);
+    id.col = Global::getColumn(text, mask);
     if (!inRange(id.col, 1, 60) && id.error.isEmpty())
         id.error = shown + QCoreApplication::translate("SheetIdentity", " Incorrect 1:1M map column number in image name ") + QString::number(id.col);
 
@@ -44,26 +45,26 @@ SheetIdentity SheetIdentity::check(const QString &fileName, int scale, const QSt
     if (scale == 1000) {
         id.list = 0;
     } else {
-        id.list = Global::getListNum(id.baseName, scale, mask);
+        id.list = Global::getListNum(text, scale, mask);
         if (!inRange(id.list, 1, Global::getListCount(scale)))
             failed = true;
     }
     if (scale == 10 || scale == 25 || scale == 50) {
-        id.list50 = Global::getLetter50K(id.baseName, scale, mask);
+        id.list50 = Global::getLetter50K(text, scale, mask);
         if (!inRange(id.list50, 1, 4)) {
             level = QStringLiteral("1:50K");
             failed = true;
         }
     }
     if (scale == 10 || scale == 25) {
-        id.list25 = Global::getLetter25K(id.baseName, scale, mask);
+        id.list25 = Global::getLetter25K(text, scale, mask);
         if (!inRange(id.list25, 1, 4)) {
             level = QStringLiteral("1:25K");
             failed = true;
         }
     }
     if (scale == 10) {
-        id.list10 = Global::getLetter10K(id.baseName, scale, mask);
+        id.list10 = Global::getLetter10K(text, scale, mask);
         if (!inRange(id.list10, 1, 4)) {
             level = QStringLiteral("1:10K");
             failed = true;

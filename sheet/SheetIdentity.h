@@ -32,5 +32,8 @@ public:
 
     // Runs the checks in the map creator's order; `scale` in thousands
     // (1000, 500, 200, 100, 50, 25, 10; anything else fails the list check).
-    static SheetIdentity check(const QString &fileName, int scale, const QString &mask);
+    // The fields are read from `sheetText` when it is given (the name after a
+    // scale prefix), else from the base name; messages name the file.
+    static SheetIdentity check(const QString &fileName, int scale, const QString &mask,
+                               const QString &sheetText = QString());
 };

@@ -44,6 +44,40 @@ qint16 westColumn(qint16 q)
     return q == 2 || q == 4 ? qint16(q - 1) : q;
 }
 
+// The name of the sheets one image spans north of 76 degrees at 1:50K and
+// below: four sheets, two of this quarter and two of the next one to the east
+// ("T-31-133-В,Г,134-В,Г"); every other sheet as the map creator names it.
+QString groupName(const SheetFields &f)
+{
+    const QString name = SheetText::mapName(f);
+    if (f.iRow < 20 || (f.iScale != 50 && f.iScale != 25 && f.iScale != 10))
+        return name;
+    const QString capitals = QStringLiteral("\u0410\u0411\u0412\u0413");
+    const QString small = QStringLiteral("\u0430\u0431\u0432\u0433");
+    const QString digits = QStringLiteral("1234");
+    auto at = [](const QString &set, int index) { return index >= 1 && index <= 4 ? set.mid(index - 1, 1) : QString(); };
+    // The pair of quarters, and the next sheet east of the one that holds them.
+    QString parentNext;
+    QString pair;
+    switch (f.iScale) {
+    case 50:
+        parentNext = QStringLiteral("%1").arg(f.iList + 1, 3, 10, QLatin1Char('0'));
+        pair = at(capitals, f.iList50) + QLatin1Char(',') + at(capitals, f.iList50 + 1);
+        break;
+    case 25:
+        parentNext = at(capitals, f.iList50 + 1);
+        pair = at(small, f.iList25) + QLatin1Char(',') + at(small, f.iList25 + 1);
+        break;
+    default:
+        parentNext = at(small, f.iList25 + 1);
+        pair = at(digits, f.iList10) + QLatin1Char(',') + at(digits, f.iList10 + 1);
+        break;
+    }
+    // mapName() ends in the parent, a hyphen and the first quarter; it names the pair in full.
+    const qsizetype cut = name.lastIndexOf(QLatin1Char('-'));
+    return name.left(cut + 1) + pair + QLatin1Char(',') + parentNext + QLatin1Char('-') + pair;
+}
+
 } // namespace
 
 bool SheetLocator::holds(const SheetFields &f, double lat, double lon)
@@ -179,6 +213,6 @@ SheetLocator::Result SheetLocator::locate(double lat, double lon, int scale)
                       .arg(lon, 0, 'g', 12);
         return r;
     }
-    r.name = SheetText::mapName(f);
+    r.name = groupName(f);
     return r;
 }

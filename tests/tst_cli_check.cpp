@@ -117,6 +117,7 @@ void TestCliCheck::usage_data()
     QTest::newRow("missing folder") << QStringList{"check", "/nonexistent/maps"} << 2 << "is not exist";
     QTest::newRow("two folders") << QStringList{"check", "%DIR%", "%DIR%"} << 2 << "only one";
     QTest::newRow("unknown option") << QStringList{"check", "%DIR%", "--fast"} << 2 << "--fast";
+    QTest::newRow("unknown scale") << QStringList{"check", "%DIR%", "--scale", "1:5K"} << 2 << "1:5K";
 }
 
 void TestCliCheck::usage()

@@ -16,6 +16,7 @@ class TestCliCreate : public QObject
 private:
     QTemporaryDir m_tmp;
     int m_case = 0;
+    QString m_mixed; // the folder of mixed scales, made once
 
     QString folderWith(const QStringList &names)
     {
@@ -217,6 +218,59 @@ private slots:
         if (options.contains("--margins"))
             QVERIFY(l.contains("MMPXY,1,100,80"));
         QCOMPARE(QDir(dir).entryList({"*.map"}, QDir::Files), QStringList{});
+    }
+
+    // --scale auto on a folder of mixed scales and forms: each map is the one
+    // its own scale, chosen, makes (grid steps, metres per pixel, points),
+    // and the name that reads two ways is named in a warning.
+    void mixedFolderByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<QString>("title"); // the map's name line
+        QTest::newRow("1:1M") << "N-37.jpg" << "1:1M" << "N-37";
+        QTest::newRow("Roman 1:200K") << "N-37-XXXVI.jpg" << "1:200K" << "N-37-36";
+        QTest::newRow("archive 1:100K") << "100k--n44-126.jpg" << "1:100K" << "N-44-126";
+        QTest::newRow("official 1:50K") << QString::fromUtf8("N-37-12-А.jpg") << "1:50K"
+                                        << QString::fromUtf8("N-37-012-А");
+        QTest::newRow("official 1:25K and an edition") << QString::fromUtf8("M-44-44-А-б_1988.jpg") << "1:25K"
+                                                       << QString::fromUtf8("M-44-044-А-б");
+        QTest::newRow("1:10K and a copy") << QString::fromUtf8("N-37-1-А-а-1 (2).jpg") << "1:10K"
+                                          << QString::fromUtf8("N-37-001-А-а-1");
+        QTest::newRow("two ways: the zero-padded reading") << "N-37-1.jpg" << "1:500K" << QString::fromUtf8("N-37-А");
+    }
+
+    void mixedFolderByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, scale);
+        QFETCH(QString, title);
+        if (m_mixed.isEmpty()) {
+            QStringList names;
+            names << "N-37.jpg" << "N-37-XXXVI.jpg" << "100k--n44-126.jpg" << QString::fromUtf8("N-37-12-А.jpg")
+                  << QString::fromUtf8("M-44-44-А-б_1988.jpg") << QString::fromUtf8("N-37-1-А-а-1 (2).jpg")
+                  << "N-37-1.jpg";
+            m_mixed = folderWith(names);
+            const Outcome o = cli({m_mixed, "--grid", "m"});
+            QCOMPARE(o.code, 0);
+            QCOMPARE(o.out, QStringLiteral("Done 7 map-files\n"));
+            QCOMPARE(o.err, QString::fromUtf8("Warning: N-37-1.jpg: its name reads two ways: it was taken as 1:500K "
+                                              "sheet N-37-А (1:500K letter written as a digit); it may also be "
+                                              "1:100K sheet N-37-001 (official list number without leading "
+                                              "zeros), which the scale 1:100K gives\n"));
+        }
+        const QString base = name.left(name.lastIndexOf('.'));
+        const QByteArray byName = SheetImages::read(m_mixed + '/' + base + ".map");
+        // The name line in Windows-1251: Cyrillic А..я are 0xC0..0xFF.
+        QByteArray expected;
+        for (QChar ch : title)
+            expected.append(ch.unicode() >= 0x410 ? char(ch.unicode() - 0x410 + 0xC0) : char(ch.unicode()));
+        QCOMPARE(byName.split('\n').value(1), expected + '\r');
+        // The same image alone, at its own scale chosen.
+        const QString alone = folderWith({name});
+        const Outcome o = cli({alone, "--grid", "m", "--scale", scale});
+        QCOMPARE(o.code, 0);
+        QCOMPARE(SheetImages::read(alone + '/' + base + ".map"), byName);
     }
 };
 

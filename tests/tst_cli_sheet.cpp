@@ -42,14 +42,20 @@ Run runSheet(const QStringList &arguments)
     return run;
 }
 
+// The one object of a good name's run (empty when the run failed or gave more).
+QJsonObject onlyObject(const Run &run)
+{
+    return run.exitCode == 0 && run.objects.size() == 1 ? run.objects.first() : QJsonObject();
+}
+
 QString exact(double v)
 {
     return QString::number(v, 'g', 17);
 }
 
 const QStringList kKeys = {
-    "central_meridian", "col", "hemisphere", "list", "list25", "list50", "map_name",
-    "mask", "name", "points", "row", "scale", "zone",
+    "central_meridian", "col", "form", "hemisphere", "list", "list25", "list50", "map_name",
+    "mask", "name", "points", "readings", "row", "scale", "zone",
 };
 
 } // namespace
@@ -68,6 +74,8 @@ private slots:
     void errors();
     void usage_data();
     void usage();
+    void forms_data();
+    void forms();
 };
 
 void TestCliSheet::initTestCase()
@@ -142,10 +150,7 @@ void TestCliSheet::identity()
     QFETCH(QString, centralMeridian);
     QFETCH(QString, mapName);
 
-    const Run run = runSheet(QStringList{"--json"} + args);
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.objects.size(), 1);
-    const QJsonObject o = run.objects.first();
+    const QJsonObject o = onlyObject(runSheet(QStringList{"--json"} + args));
     QStringList keys = o.keys();
     keys.sort();
     QCOMPARE(keys, kKeys);
@@ -279,6 +284,44 @@ void TestCliSheet::usage()
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY(!run.err.isEmpty());
+}
+
+// The form a name was read in and, for a name that reads two ways, both
+// readings, the one taken first; the plain text says the same.
+void TestCliSheet::forms_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QStringList>("readings"); // "scale map_name" each
+    QTest::newRow("zero-padded") << QStringList{"N-37-001"} << "three-digit list number"
+                                 << QStringList{"1:100K N-37-001"};
+    QTest::newRow("Roman") << QStringList{"M-45-VIII.jpg"} << "1:200K Roman numeral" << QStringList{"1:200K M-45-08"};
+    QTest::newRow("archive") << QStringList{"200k--m44-01.gif"} << "two-digit 1:200K number, scale prefix 200k--"
+                             << QStringList{"1:200K M-44-01"};
+    QTest::newRow("two ways") << QStringList{"N-37-1"} << "1:500K letter written as a digit"
+                              << QStringList{QString::fromUtf8("1:500K N-37-А"), "1:100K N-37-001"};
+    QTest::newRow("two ways, scale given")
+        << QStringList{"--scale", "1:100K", "N-37-1"} << "official list number without leading zeros"
+        << QStringList{"1:100K N-37-001", QString::fromUtf8("1:500K N-37-А")};
+    QTest::newRow("only in part") << QStringList{"N-44-126-1988"} << "" << QStringList{};
+}
+
+void TestCliSheet::forms()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, form);
+    QFETCH(QStringList, readings);
+    const QJsonObject o = onlyObject(runSheet(QStringList{"--json"} + args));
+    QCOMPARE(o.value("form").toString(QStringLiteral("(none)")), form);
+    QStringList got;
+    for (const QJsonValue &r : o.value("readings").toArray())
+        got << r.toObject().value("scale").toString() + ' ' + r.toObject().value("map_name").toString();
+    QCOMPARE(got, readings);
+
+    const QString plain = QString::fromUtf8(runSheet(args).out);
+    QVERIFY2(plain.contains(QStringLiteral("  form: ") + (form.isEmpty() ? QStringLiteral("none") : form)),
+             qPrintable(plain));
+    QCOMPARE(plain.count(QStringLiteral("  also reads as ")), qMax<qsizetype>(0, readings.size() - 1));
 }
 
 QTEST_GUILESS_MAIN(TestCliSheet)

@@ -202,6 +202,9 @@ private slots:
                                       << QStringList{"N-37", "N-37-001"} << 0;
         QTest::newRow("bad names") << QStringList{"N-37-145.tif", "holiday.jpg", QString("N-37-001-\u0410-\u0430-1.gif")}
                                    << QStringList{QString("N-37-001-\u0410-\u0430-1")} << 2;
+        QTest::newRow("official, Roman and archive names")
+            << QStringList{"M-45-VIII.jpg", "100k--n44-126.gif", QString("N-37-12-\u0410_1988.png")}
+            << QStringList{"M-45-08", QString("N-37-012-\u0410"), "N-44-126"} << 0;
     }
 
     void fromNames()

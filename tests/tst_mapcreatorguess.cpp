@@ -23,9 +23,11 @@ private slots:
         QTest::addColumn<QStringList>("files");   // a trailing "/" makes a folder
         QTest::addColumn<QString>("expected");
         QTest::newRow("text file first") << QStringList{"N-37.jpg", "readme.txt"} << "N-37.jpg";
-        QTest::newRow("upper-case JPG does not match") << QStringList{"N-37-001.JPG"} << "";
+        // Extensions in any case, as scanners and cameras write them.
+        QTest::newRow("upper-case JPG") << QStringList{"N-37-001.JPG"} << "N-37-001.JPG";
+        QTest::newRow("mixed-case Jpg") << QStringList{"N-37-001.Jpg", "N-37-002.jpg"} << "N-37-001.Jpg";
         QTest::newRow("empty folder") << QStringList{} << "";
-        QTest::newRow("lower-case tif does not match") << QStringList{"a.tif", "b.TIF"} << "b.TIF";
+        QTest::newRow("lower-case tif") << QStringList{"a.tif", "b.TIF"} << "a.tif";
         QTest::newRow("jpeg is not jpg") << QStringList{"a.jpeg", "b.bmp"} << "b.bmp";
         QTest::newRow("hidden file left out") << QStringList{".a.jpg", "z.png"} << "z.png";
         QTest::newRow("folder left out") << QStringList{"a.jpg/", "b.gif"} << "b.gif";
@@ -124,6 +126,48 @@ private slots:
         QCOMPARE(o.gridMode, grid);
         QCOMPARE(o.pointsText, points);
         QCOMPARE(asked, askedKey.isEmpty() ? QStringList{} : QStringList{askedKey + '|' + askedDefault});
+    }
+
+    // The scale from the folder's first names: theirs when they agree, "auto"
+    // (each file's own) when they differ; "auto" chosen before stays.
+    void byFolder_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<QString>("first");
+        QStringList eleven;
+        for (int i = 1; i <= MapCreatorGuess::FirstNames; ++i)
+            eleven.append(QStringLiteral("N-37-%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+        eleven.append(QStringLiteral("O-37.jpg"));
+        QTest::newRow("one scale") << QStringList{"N-37-001.jpg", "N-37-002.jpg"} << "1:1M" << "1:100K"
+                                   << "N-37-001.jpg";
+        QTest::newRow("upper-case extensions") << QStringList{"N-37-001.JPG", "N-37-002.JPG"} << "1:1M" << "1:100K"
+                                               << "N-37-001.JPG";
+        QTest::newRow("scales differ") << QStringList{"N-37.jpg", "N-37-001.Jpg", "readme.txt"} << "1:1M" << "auto"
+                                       << "N-37-001.Jpg";
+        QTest::newRow("official and Roman names") << QStringList{"M-45-VIII.jpg", "M-45-12-A.jpg"} << "1:1M"
+                                                  << "auto" << "M-45-12-A.jpg";
+        QTest::newRow("past the first names") << eleven << "1:1M" << "1:100K" << "N-37-001.jpg";
+        QTest::newRow("no sheet names") << QStringList{"a.jpg", "b.png"} << "1:200K" << "1:200K" << "a.jpg";
+        QTest::newRow("by name stays") << QStringList{"N-37-001.jpg"} << "auto" << "auto" << "N-37-001.jpg";
+    }
+
+    void byFolder()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, before);
+        QFETCH(QString, scale);
+        QFETCH(QString, first);
+        const QString dir = m_tmp.path() + QStringLiteral("/g%1").arg(++m_case);
+        QDir().mkpath(dir);
+        for (const QString &f : files)
+            QVERIFY(SheetImages::write(dir + '/' + f, "x"));
+        MapCreatorOptions o;
+        o.scaleText = before;
+        QCOMPARE(MapCreatorGuess::setByFolder(dir, o), first);
+        QCOMPARE(o.scaleText, scale);
+        QCOMPARE(o.scaleGuessed, scale != before);
     }
 
     void withoutSettingsUsesDefaults()

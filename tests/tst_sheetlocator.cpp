@@ -155,6 +155,65 @@ private slots:
         }
     }
 
+    // North of 60 degrees one image spans several sheets side by side: every
+    // sheet its name lists is a whole sheet of the series, and together they
+    // fill the image's extent from its west edge to its east edge.
+    void groupsFillTheirImage_data()
+    {
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<double>("latLow");
+        for (int scale : {1000, 500, 200, 100, 50, 25, 10}) {
+            QTest::newRow(qPrintable(Global::scaleText(scale) + " north of 60")) << scale << 60.0;
+            QTest::newRow(qPrintable(Global::scaleText(scale) + " north of 76")) << scale << 76.0;
+        }
+    }
+
+    void groupsFillTheirImage()
+    {
+        QFETCH(int, scale);
+        QFETCH(double, latLow);
+        QRandomGenerator rng(quint32(scale + int(latLow)));
+        for (int i = 0; i < 200; ++i) {
+            // The point of the issue first: 76 N 0 E and 76 N 0.3 E.
+            const double lat = i < 2 ? latLow : latLow + rng.generateDouble() * 12;
+            const double lon = i < 2 ? 0.3 * i : -180 + rng.generateDouble() * 360;
+            const SheetLocator::Result r = SheetLocator::locate(lat, lon, scale);
+            QVERIFY2(r.ok(), qPrintable(r.error));
+            const QString where = QStringLiteral("%1, %2 -> %3").arg(lat).arg(lon).arg(r.name);
+            // "T-31-133-В,Г,134-В,Г": each part after a comma stands for the
+            // last parts of the sheet before it; after a semicolon, a whole name.
+            QStringList members;
+            const QStringList whole = r.name.split(QLatin1Char(';'));
+            for (const QString &name : whole) {
+                const QStringList parts = name.split(QLatin1Char(','));
+                members.append(parts.first());
+                for (qsizetype k = 1; k < parts.size(); ++k) {
+                    QStringList before = members.last().split(QLatin1Char('-'));
+                    const QStringList replaced = parts.at(k).split(QLatin1Char('-'));
+                    QVERIFY2(!parts.at(k).isEmpty() && replaced.size() < before.size(), qPrintable(where));
+                    before = before.mid(0, before.size() - replaced.size()) + replaced;
+                    members.append(before.join(QLatin1Char('-')));
+                }
+            }
+            // The members, each a single-width sheet, west to east.
+            QList<QPair<double, double>> spans;
+            for (const QString &m : std::as_const(members)) {
+                const SheetIdentity id = SheetIdentity::check(m, scale, Global::getMaskByName(m));
+                QVERIFY2(id.ok(), qPrintable(where + ": " + m + " " + id.error));
+                SheetFields f = id.fields();
+                QCOMPARE(SheetGeometry::latitude(f, 1), SheetGeometry::latitude(r.fields, 1));
+                QCOMPARE(SheetGeometry::latitude(f, 3), SheetGeometry::latitude(r.fields, 3));
+                f.iRow = 1; // one sheet wide
+                spans.append({SheetGeometry::longitude(f, 1), SheetGeometry::longitude(f, 3)});
+            }
+            std::sort(spans.begin(), spans.end());
+            QVERIFY2(qAbs(spans.first().first - SheetGeometry::longitude(r.fields, 1)) < 1e-9, qPrintable(where));
+            for (qsizetype k = 1; k < spans.size(); ++k)
+                QVERIFY2(qAbs(spans.at(k).first - spans.at(k - 1).second) < 1e-9, qPrintable(where));
+            QVERIFY2(qAbs(spans.last().second - SheetGeometry::longitude(r.fields, 3)) < 1e-9, qPrintable(where));
+        }
+    }
+
     // The command line: --at prints the sheet and its points, and its name
     // given back to `sheet` shows the same sheet.
     void cli_data()

@@ -40,6 +40,8 @@ private slots:
     void cornerEditPlacesAsCreator();
     void imageLookup_data();
     void imageLookup();
+    void nameReadTwoWays_data();
+    void nameReadTwoWays();
 };
 
 void TestSheetVerdict::implausibility_data()
@@ -293,6 +295,41 @@ void TestSheetVerdict::imageLookup()
         QCOMPARE(QFileInfo(r.imagePath).fileName(), onDisk);
         QCOMPARE(r.imageSize, QSize(1000, 800));
     }
+}
+
+// A name that reads two ways ("N-37-1": 1:500K sheet А or 1:100K sheet 1)
+// is the sheet its map was made for, found from the map's corners; a scale
+// given decides.
+void TestSheetVerdict::nameReadTwoWays_data()
+{
+    QTest::addColumn<QString>("madeAt");
+    QTest::addColumn<int>("given"); // the scale the check is told, 0 for each name's own
+    QTest::addColumn<int>("scale");
+    QTest::newRow("made at 1:100K") << "1:100K" << 0 << 100;
+    QTest::newRow("made at 1:500K") << "1:500K" << 0 << 500;
+    QTest::newRow("made at 1:100K, told 1:500K") << "1:100K" << 500 << 500;
+}
+
+void TestSheetVerdict::nameReadTwoWays()
+{
+    QFETCH(QString, madeAt);
+    QFETCH(int, given);
+    QFETCH(int, scale);
+    QTemporaryDir dir;
+    QVERIFY(SheetImages::write(dir.filePath(QStringLiteral("N-37-1.jpg")), SheetImages::jpeg(1000, 800)));
+    QVERIFY(CheckSheets::createMaps(dir.path(), madeAt, QStringLiteral("5")));
+    const SheetRecord sheet = SheetRecord::read(dir.filePath(QStringLiteral("N-37-1.map")));
+    QVERIFY2(sheet.readable, qPrintable(sheet.error));
+    const SheetIdentity id = SheetVerdict::identityFor(QStringLiteral("N-37-1.jpg"), given, &sheet);
+    QVERIFY2(id.ok(), qPrintable(id.error));
+    QCOMPARE(id.scale, scale);
+    QCOMPARE(id.list, qint16(1));
+    int asked = 0;
+    SheetVerdict::judge(sheet, [&](const QString &, const SheetIdentity &identity) {
+        asked = identity.scale;
+        return FrameResult();
+    }, given);
+    QCOMPARE(asked, scale);
 }
 
 QTEST_GUILESS_MAIN(TestSheetVerdict)

@@ -6,6 +6,7 @@
 #include "mapfile/SheetText.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
+#include "sheet/SheetName.h"
 #include "tools/CornerPoints.h"
 #include "tools/FolderListing.h"
 #include "tools/RunObserver.h"
@@ -108,8 +109,8 @@ QList<CoverageFile::Feature> CoverageFile::fromMaps(const QString &folder, RunOb
             f.sheet = map.MapName;
             f.map = name;
             f.image = map.ImageName;
-            const QString scale = Global::getScaleByName(map.MapName);
-            f.scale = scale == QLatin1String(" ") ? QString() : scale;
+            const int scale = SheetName::read(map.MapName, SheetName::ByName, QString()).nameScale;
+            f.scale = scale == 0 ? QString() : Global::scaleText(scale);
             out.append(f);
         } catch (const MapError &e) {
             observer.message(QStringLiteral("Map %1 cannot be read: %2; left out of the coverage").arg(name, e.text()),
@@ -144,16 +145,16 @@ QList<CoverageFile::Feature> CoverageFile::fromNames(const QString &folder, RunO
         if (observer.isCancelled())
             break;
         observer.progress(i + 1, int(files.size()), name);
-        const QString base = Global::getNameNoExt(name);
-        const QString scale = Global::getScaleByName(base);
-        const QString mask = Global::getMaskByName(base);
-        if (scale == QLatin1String(" ")) {
+        const SheetName sheetName = SheetName::read(name, SheetName::ByName, QString());
+        if (sheetName.nameScale == 0) {
             observer.message(QStringLiteral("%1 is not a sheet name: left out of the coverage").arg(name), kWarning,
                              RunObserver::Icon::Warning);
             ++skipped;
             continue;
         }
-        const SheetIdentity id = SheetIdentity::check(name, Global::scaleFromText(scale), mask);
+        const SheetIdentity &id = sheetName.id;
+        if (id.ok() && !sheetName.warning.isEmpty())
+            observer.message(name + QStringLiteral(": ") + sheetName.warning, kWarning, RunObserver::Icon::Warning);
         if (!id.ok()) {
             observer.message(id.error + QStringLiteral(": left out of the coverage"), kWarning,
                              RunObserver::Icon::Warning);
@@ -169,7 +170,7 @@ QList<CoverageFile::Feature> CoverageFile::fromNames(const QString &folder, RunO
             }
             f.sheet = SheetText::mapName(s);
             f.image = name;
-            f.scale = scale;
+            f.scale = Global::scaleText(id.scale);
             out.append(f);
         } catch (const MapError &e) {
             observer.message(name + QLatin1String(": ") + e.text(), kWarning, RunObserver::Icon::Warning);

@@ -3,6 +3,7 @@
 #include "mapfile/MapTextEncoding.h"
 #include "tools/SheetCorners.h"
 
+#include <QMap>
 #include <QString>
 
 // The options of one map creator run, as the window's controls hold them (texts).
@@ -10,9 +11,17 @@ struct MapCreatorOptions
 {
     QString inFolder;            // folder of sheet images
     QString outFolder;           // folder for the map files
-    QString scaleText = "1:1M";  // "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K", "1:10K"
+    // "1:1M", "1:500K", "1:200K", "1:100K", "1:50K", "1:25K", "1:10K", or "auto":
+    // each file at the scale its own name reads as ("By name").
+    QString scaleText = "1:1M";
+    // The scale was guessed from the folder's names, not chosen: a name that
+    // reads two ways is calibrated at it with a warning that names the other reading.
+    bool scaleGuessed = false;
     QString maskText = "RCC-LLL";// "RCC-LLL" or "R-CC-LLL"
     QString pointsText = "5";    // "4", "5" or "9"
+    // With the scale read from each name: the point count of a sheet of each
+    // scale (thousands -> "4"); a scale not here takes pointsText.
+    QMap<int, QString> pointsOfScale;
     int gridMode = 2;            // 2 latitude/longitude grid, 1 metric grid, 0 none
     QString marginTop = "5";     // percent texts
     QString marginBottom = "5";

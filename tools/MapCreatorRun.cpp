@@ -8,6 +8,7 @@
 #include "mapfile/Numeric.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
+#include "sheet/SheetName.h"
 #include "tools/FolderListing.h"
 #include "tools/FrameLookahead.h"
 #include "tools/RunObserver.h"
@@ -170,10 +171,17 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
 {
     RunResult result;
 
-    const int scale = Global::scaleFromText(options.scaleText);
+    // "By name": each file at the scale its own name reads as, with the grid
+    // texts and point count of that scale.
+    const bool byName = options.scaleText == QLatin1String("auto");
+    const int scale = byName ? SheetName::ByName : Global::scaleFromText(options.scaleText);
+    const QString mask = byName ? QString() : options.maskText;
+    auto readName = [&](const QString &name) { return SheetName::read(name, scale, mask, options.scaleGuessed); };
     // Only Point01..Point09 exist; a larger count asks for all nine.
-    const double requestedPoints = Numeric::roundHalfEven(Numeric::leadingNumber(options.pointsText));
-    const int pointCount = int(std::clamp(requestedPoints, 0.0, 9.0));
+    auto pointCountOf = [&](int sheetScale) {
+        const QString text = byName ? options.pointsOfScale.value(sheetScale, options.pointsText) : options.pointsText;
+        return int(std::clamp(Numeric::roundHalfEven(Numeric::leadingNumber(text)), 0.0, 9.0));
+    };
 
     for (const QString &folder : {options.inFolder, options.outFolder}) {
         if (!QFileInfo(folder).isDir()) {
@@ -192,7 +200,6 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
     bool warned = false;
     bool wroteNew = false;
     QString minor, major, km;
-    gridTexts(scale, minor, major, km);
 
     QStringList unreadable;
     const QStringList files = FolderListing::files(options.inFolder, &unreadable);
@@ -240,7 +247,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
             const QString &name = files.at(i);
             if (sizeSource(Global::getExtension(name).toUpper()) == SizeSource::None)
                 continue;
-            const SheetIdentity sheet = SheetIdentity::check(name, scale, options.maskText);
+            const SheetIdentity sheet = readName(name).id;
             if (!sheet.ok())
                 continue;
             const QFileInfo map(FolderListing::join(options.outFolder, Global::getNameNoExt(name) + QStringLiteral(".map")));
@@ -296,18 +303,20 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
 
         ++result.count;
 
-        const SheetIdentity id = SheetIdentity::check(fileName, scale, options.maskText);
+        const SheetName sheetName = readName(fileName);
+        const SheetIdentity &id = sheetName.id;
         if (!id.ok()) {
             if (!fail(id.error))
                 break;
             continue;
         }
         // A name of another scale is still calibrated at the chosen one, but not silently.
-        const QString nameScale = Global::getScaleByName(baseName);
-        const int nameScaleValue = Global::scaleFromText(nameScale);
-        if (nameScaleValue > 0 && nameScaleValue != scale)
+        if (sheetName.otherScale())
             warn(QCoreApplication::translate("MapCreatorRun", "its name reads as a %1 sheet, not %2: it was calibrated as a %2 sheet")
-                     .arg(nameScale, options.scaleText));
+                     .arg(Global::scaleText(sheetName.nameScale), options.scaleText));
+        // Nor is a name that reads two ways, or only in part.
+        if (!sheetName.warning.isEmpty())
+            warn(sheetName.warning);
 
         const QString mapPath = FolderListing::join(options.outFolder, baseName + QStringLiteral(".map"));
         const QFileInfo mapInfo(mapPath);
@@ -377,7 +386,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
 
         try {
             MapFile map(&observer);
-            map.iScale = qint16(scale);
+            map.iScale = qint16(id.scale);
             map.dMTop = marginTop;
             map.dMBottom = marginBottom;
             map.dMSide = marginSide;
@@ -413,6 +422,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
                 map.CreateNew(fileName);
             }
 
+            const int pointCount = pointCountOf(id.scale);
             for (int k = 1; k <= pointCount; ++k)
                 map.SetPoint(k, true);
             int k = pointCount + 1;
@@ -420,6 +430,7 @@ RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &obse
                 k = map.SetPoint(k, false);
             map.SetCorner();
 
+            gridTexts(id.scale, minor, major, km);
             if (options.gridMode == 2) {
                 putGrid(map, !exists, QStringLiteral("LL Grid Setup"), QLatin1StringView("LLGRID"),
                         QStringLiteral("Yes,") + minor + QStringLiteral(",No,255,16711680,0,") + major

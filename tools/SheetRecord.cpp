@@ -4,6 +4,7 @@
 #include "mapfile/MapError.h"
 #include "mapfile/MapFile.h"
 #include "sheet/Global.h"
+#include "sheet/SheetName.h"
 #include "tools/CornerPoints.h"
 #include "tools/FolderListing.h"
 
@@ -51,7 +52,7 @@ SheetRecord SheetRecord::read(const QString &mapPath)
     r.imageName = map.ImageName;
     r.imagePath = findImage(QFileInfo(mapPath).path(), r.imageName);
     const QString base = Global::getNameNoExt(r.imageName.isEmpty() ? QFileInfo(mapPath).fileName() : r.imageName);
-    r.scaleText = Global::getScaleByName(base).trimmed();
+    r.scaleText = Global::scaleText(SheetName::read(base, SheetName::ByName, QString()).nameScale).trimmed();
     if (r.sheetName.isEmpty())
         r.sheetName = base;
 

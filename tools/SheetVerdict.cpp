@@ -1,7 +1,9 @@
 #include "tools/SheetVerdict.h"
 
-#include "sheet/Global.h"
+#include "mapfile/MapError.h"
+#include "mapfile/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
+#include "sheet/SheetName.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -90,11 +92,27 @@ QString SheetVerdict::implausibility(const std::array<QPointF, 4> &c, const QSiz
     return QString();
 }
 
-SheetIdentity SheetVerdict::identityFor(const QString &imageName)
+SheetIdentity SheetVerdict::identityFor(const QString &imageName, int scale, const SheetRecord *map)
 {
-    const QString base = Global::getNameNoExt(imageName);
-    const int scale = Global::scaleFromText(Global::getScaleByName(base).trimmed());
-    return SheetIdentity::check(imageName, scale, Global::getMaskByName(base));
+    const SheetName name = SheetName::read(imageName, scale > 0 ? scale : SheetName::ByName, QString());
+    if (scale <= 0 && map && map->positionedPoints >= 4 && name.readings.size() > 1) {
+        for (const SheetName::Reading &r : name.readings) {
+            try {
+                // The north-west and south-east corners (points 1 and 3).
+                const SheetFields f = r.id.fields();
+                bool fits = true;
+                for (int k : {1, 3}) {
+                    const QPointF &stored = map->cornersLonLat[size_t(k - 1)];
+                    fits = fits && std::abs(SheetGeometry::longitude(f, k) - stored.x()) < 1e-4
+                           && std::abs(SheetGeometry::latitude(f, k) - stored.y()) < 1e-4;
+                }
+                if (fits)
+                    return r.id;
+            } catch (const MapError &) {
+            }
+        }
+    }
+    return name.id;
 }
 
 SheetVerdict::Result SheetVerdict::quick(const SheetRecord &sheet)
@@ -163,13 +181,13 @@ SheetVerdict::Result SheetVerdict::judgeWithFrame(const SheetRecord &sheet, cons
     return r;
 }
 
-SheetVerdict::Result SheetVerdict::judge(const SheetRecord &sheet, const Finder &finder)
+SheetVerdict::Result SheetVerdict::judge(const SheetRecord &sheet, const Finder &finder, int scale)
 {
     Result r = quick(sheet);
     if (r.kind != Kind::Ok)
         return r;
     const QString imageName = QFileInfo(sheet.imagePath).fileName();
-    const SheetIdentity identity = identityFor(imageName);
+    const SheetIdentity identity = identityFor(imageName, scale, &sheet);
     if (!identity.ok()) {
         r.kind = Kind::NoFrame;
         r.reason = QCoreApplication::translate("SheetVerdict", "the frame cannot be looked for: ") + identity.error;

@@ -32,8 +32,9 @@ public:
     // implausible, or ok when nothing is wrong that can be seen without the finder.
     static Result quick(const SheetRecord &sheet);
 
-    // The whole verdict: quick(), then the finder on the scan.
-    static Result judge(const SheetRecord &sheet, const Finder &finder);
+    // The whole verdict: quick(), then the finder on the scan. `scale` in
+    // thousands: the scale the image names are read at, 0 for each name's own.
+    static Result judge(const SheetRecord &sheet, const Finder &finder, int scale = 0);
 
     // The whole verdict with a frame the finder found before (the corners may have moved since).
     static Result judgeWithFrame(const SheetRecord &sheet, const FrameResult &frame);
@@ -52,6 +53,9 @@ public:
     // "ok", "off-frame", "no-frame", "implausible", "no-image".
     static QString text(Kind kind);
     static bool needsLook(Kind kind) { return kind != Kind::Ok; }
-    // The identity the finder is given for an image name: scale and mask guessed from the name.
-    static SheetIdentity identityFor(const QString &imageName);
+    // The identity the finder is given for an image name: read at `scale`
+    // (thousands), 0 for the scale the name reads as. A name that reads two
+    // ways is taken as the sheet whose corners the map's own points 1 and 3
+    // (north-west, south-east) lie on, when `map` is given and one fits.
+    static SheetIdentity identityFor(const QString &imageName, int scale = 0, const SheetRecord *map = nullptr);
 };

@@ -856,6 +856,22 @@ south-west %4</source>
         <source>Select directory for saving OziExplorer map-files</source>
         <translation>Выберите папку для сохранения файлов привязки OziExplorer</translation>
     </message>
+    <message>
+        <source>By name</source>
+        <translation>По имени</translation>
+    </message>
+    <message>
+        <source>Each sheet at the scale its own name reads as, with the point count of that scale: a folder of mixed scales in one run</source>
+        <translation>Каждый лист в масштабе, который читается из его собственного имени, с числом точек этого масштаба: папка листов разных масштабов за один проход</translation>
+    </message>
+    <message>
+        <source>By name: each sheet takes the point count last used at its scale (4 at 1:50K and below, 5 above)</source>
+        <translation>По имени: каждый лист получает число точек, последнее для его масштаба (4 для 1:50K и крупнее, 5 для мельче)</translation>
+    </message>
+    <message>
+        <source>by scale</source>
+        <translation>по масштабу</translation>
+    </message>
 </context>
 <context>
     <name>MapCreatorRun</name>
@@ -1454,6 +1470,73 @@ thumbnail: %1</source>
     <message>
         <source>No sheet at %1 holds the point %2, %3</source>
         <translation>Ни один лист масштаба %1 не содержит точку %2, %3</translation>
+    </message>
+</context>
+<context>
+    <name>SheetName</name>
+    <message>
+        <source>1:1M row and column</source>
+        <translation>ряд и колонна 1:1M</translation>
+    </message>
+    <message>
+        <source>1:500K letter written as a digit</source>
+        <translation>буква 1:500K, записанная цифрой</translation>
+    </message>
+    <message>
+        <source>1:500K letter</source>
+        <translation>буква 1:500K</translation>
+    </message>
+    <message>
+        <source>two-digit 1:200K number</source>
+        <translation>двузначный номер 1:200K</translation>
+    </message>
+    <message>
+        <source>1:200K Roman numeral</source>
+        <translation>римский номер 1:200K</translation>
+    </message>
+    <message>
+        <source>three-digit list number</source>
+        <translation>трёхзначный номер листа</translation>
+    </message>
+    <message>
+        <source>official list number without leading zeros</source>
+        <translation>официальный номер листа без ведущих нулей</translation>
+    </message>
+    <message>
+        <source>1:200K number</source>
+        <translation>номер 1:200K</translation>
+    </message>
+    <message>
+        <source>1:100K number</source>
+        <translation>номер 1:100K</translation>
+    </message>
+    <message>
+        <source>, letters written as digits</source>
+        <translation>, буквы записаны цифрами</translation>
+    </message>
+    <message>
+        <source>, scale prefix %1</source>
+        <translation>, приставка масштаба %1</translation>
+    </message>
+    <message>
+        <source>, doubled sheets</source>
+        <translation>, сдвоенные листы</translation>
+    </message>
+    <message>
+        <source>, then &quot;%1&quot;</source>
+        <translation>, затем «%1»</translation>
+    </message>
+    <message>
+        <source>its name reads two ways: it was taken as %1 (%2); it may also be %3 (%4), which the scale %5 gives</source>
+        <translation>имя читается двояко: взят %1 (%2); это может быть и %3 (%4), его даёт масштаб %5</translation>
+    </message>
+    <message>
+        <source>only the beginning of its name reads as a sheet name: it was taken as %1</source>
+        <translation>номенклатурой листа читается только начало имени: взят %1</translation>
+    </message>
+    <message>
+        <source>%1 sheet %2</source>
+        <translation>лист %1 %2</translation>
     </message>
 </context>
 <context>

@@ -269,7 +269,9 @@ void CornerEditor::findFrame()
     if (m_search || !m_editable || !m_finder)
         return;
     const QString imagePath = SheetRecord::findImage(QFileInfo(mapPath()).path(), m_map->ImageName);
-    const SheetIdentity identity = SheetVerdict::identityFor(QFileInfo(imagePath).fileName());
+    // A name that reads two ways is the sheet the map's corners lie on.
+    const SheetRecord record = SheetRecord::read(mapPath());
+    const SheetIdentity identity = SheetVerdict::identityFor(QFileInfo(imagePath).fileName(), 0, &record);
     if (!identity.ok()) {
         m_problem = tr("The frame cannot be looked for: %1").arg(identity.error);
         showState();

@@ -3,6 +3,7 @@
 #include "frame/FrameFinder.h"
 #include "settings/RecentFolders.h"
 #include "settings/Settings.h"
+#include "sheet/Global.h"
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorRun.h"
 #include "ui/FolderDrop.h"
@@ -90,9 +91,12 @@ MapCreator::MapCreator(QWidget *parent)
     // Scale, mask, points and margins.
     m_optionsPanel = new QWidget(this);
     m_cmbScale = editableCombo(m_optionsPanel, "cmbScale",
-                               {QStringLiteral("1:1M"), QStringLiteral("1:500K"), QStringLiteral("1:200K"),
-                                QStringLiteral("1:100K"), QStringLiteral("1:50K"), QStringLiteral("1:25K"),
-                                QStringLiteral("1:10K")});
+                               {tr("By name"), QStringLiteral("1:1M"), QStringLiteral("1:500K"),
+                                QStringLiteral("1:200K"), QStringLiteral("1:100K"), QStringLiteral("1:50K"),
+                                QStringLiteral("1:25K"), QStringLiteral("1:10K")});
+    m_cmbScale->setItemData(0, tr("Each sheet at the scale its own name reads as, with the point count of "
+                                  "that scale: a folder of mixed scales in one run"),
+                            Qt::ToolTipRole);
     m_cmbName = editableCombo(m_optionsPanel, "cmbName", {QStringLiteral("RCC-LLL"), QStringLiteral("R-CC-LLL")});
     m_cmbName->setToolTip(tr("R - Row, C - Column, L - List number"));
     m_cmbPoints = editableCombo(m_optionsPanel, "cmbPoints",
@@ -181,6 +185,7 @@ MapCreator::MapCreator(QWidget *parent)
     });
     for (QComboBox *guessed : {m_cmbScale, m_cmbName, m_cmbPoints})
         connect(guessed, &QComboBox::currentTextChanged, this, &MapCreator::optionSetByHand);
+    connect(m_cmbScale, &QComboBox::currentTextChanged, this, &MapCreator::scaleChanged);
     for (QRadioButton *guessed : {m_optGridLL, m_optGridM, m_optGridOff})
         connect(guessed, &QRadioButton::toggled, this, &MapCreator::optionSetByHand);
     connect(m_optGridLL, &QRadioButton::clicked, this, [this] { m_gridMode = 2; });
@@ -193,9 +198,14 @@ MapCreator::MapCreator(QWidget *parent)
 
     // Load.
     RestoreFormPlacement();
-    m_cmbScale->setCurrentText(QStringLiteral("1:1M"));
-    m_cmbName->setCurrentText(QStringLiteral("RCC-LLL"));
     m_cmbPoints->setCurrentText(QStringLiteral("5"));
+    // "By name" comes back once chosen; any other scale starts at 1:1M.
+    setScaleText(readSetting(QStringLiteral("scaleByName"), QStringLiteral("0")).trimmed() == QLatin1String("1")
+                     ? QStringLiteral("auto")
+                     : QStringLiteral("1:1M"));
+    scaleChanged(); // also when "By name", the first item, was shown already
+    m_scaleGuessed = false;
+    m_cmbName->setCurrentText(QStringLiteral("RCC-LLL"));
     setGridMode(2);
     bool ok = false;
     m_chkSkip->setChecked(readSetting(QStringLiteral("chkSkip"), QStringLiteral("0")).trimmed().toDouble(&ok) != 0 && ok);
@@ -220,7 +230,7 @@ MapCreator::MapCreator(QWidget *parent)
     m_outFolder = m_txtPathOut->text();
     m_guessTimer->stop();
     m_guessedFolder = QDir::fromNativeSeparators(m_inFolder);
-    setByImageName(MapCreatorGuess::getFirstImage(m_guessedFolder));
+    setByFolder(m_guessedFolder);
 
     // A folder dropped onto the window is its input folder; onto the output box, its output folder.
     auto *drop = new FolderDrop(this, m_txtPathIn);
@@ -250,7 +260,7 @@ void MapCreator::guessFromInFolder()
     if (!m_guessedFolder.isEmpty() && RecentFolders::samePath(folder, m_guessedFolder))
         return;
     m_guessedFolder = folder;
-    setByImageName(MapCreatorGuess::getFirstImage(folder));
+    setByFolder(folder);
 }
 
 void MapCreator::optionSetByHand()
@@ -269,14 +279,57 @@ void MapCreator::setGridMode(int mode)
     m_optGridOff->setChecked(mode == 0);
 }
 
+bool MapCreator::scaleByName() const
+{
+    return m_cmbScale->currentText() == m_cmbScale->itemText(0);
+}
+
+void MapCreator::setScaleText(const QString &scale)
+{
+    if (scale == QLatin1String("auto"))
+        m_cmbScale->setCurrentIndex(0);
+    else
+        m_cmbScale->setCurrentText(scale);
+}
+
+void MapCreator::scaleChanged()
+{
+    if (!m_guessing)
+        m_scaleGuessed = false;
+    const bool byName = scaleByName();
+    // Each name has its own mask then.
+    m_cmbName->setEnabled(!byName);
+    if (byName == !m_cmbPoints->isEnabledTo(m_optionsPanel))
+        return;
+    m_cmbPoints->setEnabled(!byName);
+    m_cmbPoints->lineEdit()->setPlaceholderText(byName ? tr("by scale") : QString());
+    if (byName) {
+        m_cmbPoints->setCurrentText(QString());
+        m_cmbPoints->setToolTip(tr("By name: each sheet takes the point count last used at its scale "
+                                   "(4 at 1:50K and below, 5 above)"));
+    } else {
+        const QString scale = m_cmbScale->currentText();
+        m_cmbPoints->setCurrentText(readSetting(QStringLiteral("points_") + scale,
+                                                MapCreatorGuess::defaultPoints(Global::scaleFromText(scale))));
+        m_cmbPoints->setToolTip(QString());
+    }
+}
+
 MapCreatorOptions MapCreator::options() const
 {
     MapCreatorOptions o;
     o.inFolder = QDir::fromNativeSeparators(m_inFolder);
     o.outFolder = QDir::fromNativeSeparators(m_outFolder);
-    o.scaleText = m_cmbScale->currentText();
+    o.scaleText = scaleByName() ? QStringLiteral("auto") : m_cmbScale->currentText();
+    o.scaleGuessed = m_scaleGuessed;
     o.maskText = m_cmbName->currentText();
     o.pointsText = m_cmbPoints->currentText();
+    if (scaleByName()) {
+        for (int scale : {1000, 500, 200, 100, 50, 25, 10}) {
+            o.pointsOfScale.insert(scale, readSetting(QStringLiteral("points_") + Global::scaleText(scale),
+                                                      MapCreatorGuess::defaultPoints(scale)));
+        }
+    }
     o.gridMode = m_gridMode;
     o.marginTop = m_txtMTop->text();
     o.marginBottom = m_txtMBottom->text();
@@ -296,13 +349,33 @@ void MapCreator::setByImageName(const QString &fileName)
         const QScopedValueRollback<bool> guessing(m_guessing, true);
         MapCreatorOptions o = options();
         MapCreatorGuess::setByImageName(fileName, o, &readSetting);
-        m_cmbScale->setCurrentText(o.scaleText);
-        m_cmbName->setCurrentText(o.maskText);
-        m_cmbPoints->setCurrentText(o.pointsText);
-        setGridMode(o.gridMode);
+        showGuess(o);
     }
     if (fromCaller)
         optionSetByHand();
+}
+
+void MapCreator::setByFolder(const QString &folder)
+{
+    const bool fromCaller = !m_guessing;
+    {
+        const QScopedValueRollback<bool> guessing(m_guessing, true);
+        MapCreatorOptions o = options();
+        m_firstImage = MapCreatorGuess::setByFolder(folder, o, &readSetting);
+        showGuess(o);
+    }
+    if (fromCaller)
+        optionSetByHand();
+}
+
+void MapCreator::showGuess(const MapCreatorOptions &o)
+{
+    setScaleText(o.scaleText);
+    m_scaleGuessed = o.scaleGuessed;
+    m_cmbName->setCurrentText(o.maskText);
+    if (!scaleByName())
+        m_cmbPoints->setCurrentText(o.pointsText);
+    setGridMode(o.gridMode);
 }
 
 void MapCreator::browseIn()
@@ -316,7 +389,10 @@ void MapCreator::browseIn()
         m_firstImage = first;
     }
     m_txtPathIn->setText(m_inFolder);
-    setByImageName(m_firstImage);
+    if (chosen)
+        setByFolder(folder);
+    else
+        setByImageName(m_firstImage);
     if (chosen) {
         // Guessed from the chooser's first file: the chosen folder is not guessed again.
         m_guessTimer->stop();
@@ -351,7 +427,12 @@ void MapCreator::generate()
     Settings::WriteSetting(QStringLiteral("txtMTop"), m_txtMTop->text());
     Settings::WriteSetting(QStringLiteral("txtMBottom"), m_txtMBottom->text());
     Settings::WriteSetting(QStringLiteral("txtMSide"), m_txtMSide->text());
-    Settings::WriteSetting(QStringLiteral("points_") + m_cmbScale->currentText(), m_cmbPoints->currentText());
+    // "By name" is kept for the next time; it has no one point count to keep.
+    const QString byName = scaleByName() ? QStringLiteral("1") : QStringLiteral("0");
+    if (readSetting(QStringLiteral("scaleByName"), QStringLiteral("0")) != byName)
+        Settings::WriteSetting(QStringLiteral("scaleByName"), byName);
+    if (!scaleByName())
+        Settings::WriteSetting(QStringLiteral("points_") + m_cmbScale->currentText(), m_cmbPoints->currentText());
     // The map text encoding is stored once it has been chosen.
     const QString encoding = m_cmbEncoding->currentData().toString();
     if (readSetting(QStringLiteral("encoding"), QStringLiteral("windows-1251")) != encoding)

@@ -29,6 +29,12 @@ public:
 
     // Sets scale, grid, point count and mask from a sheet name (the settings give the points).
     void setByImageName(const QString &fileName);
+    // As setByImageName() from the folder's first image; "By name" when the
+    // folder's first names differ in scale.
+    void setByFolder(const QString &folder);
+    // Whether the scale list shows its first item, "By name": each file at
+    // the scale its own name reads as.
+    bool scaleByName() const;
 
     // Makes `folder` the input folder (and so the output folder) and guesses the
     // options from its first image at once, as a drop onto the window does.
@@ -49,6 +55,12 @@ protected:
 
 private:
     void setGridMode(int mode);
+    // Shows a scale text, or "By name" for "auto".
+    void setScaleText(const QString &scale);
+    // "By name" has no one point count: each sheet takes the one of its scale.
+    void scaleChanged();
+    // Shows options guessed from a folder or a name.
+    void showGuess(const MapCreatorOptions &o);
     // Guesses the options from the first image of the input folder, unless a
     // run goes on, the folder does not exist or it was the last one guessed.
     void guessFromInFolder();
@@ -61,6 +73,7 @@ private:
     int m_gridMode = 2;
     QString m_guessedFolder; // the input folder the options were last guessed from
     bool m_guessing = false;  // the options are being set from a name, not by hand
+    bool m_scaleGuessed = false; // the scale shown was guessed from the folder, not chosen
     QTimer *m_guessTimer = nullptr;
 
     QGroupBox *m_frame1 = nullptr;

@@ -128,6 +128,17 @@ int Screenshots::saveAll(const QString &folder, const QString &language)
         failed += save(&w, folder, QStringLiteral("map-creator.png"));
     }
     {
+        // A folder of mixed scales and forms: the scale is read from each name.
+        const QString mixed = scratch.filePath(QStringLiteral("Scans mixed"));
+        QDir().mkpath(mixed);
+        for (const QString &name : {QStringLiteral("100k--n44-126.png"), QStringLiteral("M-45-VIII.png"),
+                                    QString::fromUtf8("N-37-12-А.png"), QStringLiteral("N-37.png")})
+            sheet.save(QDir(mixed).filePath(name), "PNG");
+        MapCreator w(&main);
+        w.setInFolder(mixed);
+        failed += save(&w, folder, QStringLiteral("map-creator-by-name.png"));
+    }
+    {
         CornerMarkers w(&main);
         failed += save(&w, folder, QStringLiteral("corner-markers.png"));
     }

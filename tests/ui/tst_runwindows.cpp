@@ -299,6 +299,70 @@ private slots:
         QCOMPARE(list->lines().last(), QStringLiteral("Written 0, unchanged 0, skipped 3, failed 1"));
     }
 
+    // A folder whose first names differ in scale: the window guesses "By
+    // name", each sheet gets the map its own scale makes (the points as last
+    // used at that scale), the name that reads two ways is in the list, and
+    // the choice is kept for the next window.
+    void mapCreatorByName()
+    {
+        const QString in = newFolder(QStringLiteral("in"));
+        const QStringList names = {QStringLiteral("M-45-VIII.png"), QStringLiteral("N-37-1.png"),
+                                   QString::fromUtf8("N-37-12-А.png"), QStringLiteral("N-37.png")};
+        const QStringList scales = {QStringLiteral("1:200K"), QStringLiteral("1:500K"), QStringLiteral("1:50K"),
+                                    QStringLiteral("1:1M")};
+        for (const QString &name : names)
+            makeImage(in + QLatin1Char('/') + name);
+        Settings::WriteSetting(QStringLiteral("points_1:50K"), QStringLiteral("9"));
+
+        {
+            MapCreator w;
+            w.setInFolder(in);
+            auto *scale = child<QComboBox>(&w, "cmbScale");
+            QCOMPARE(scale->currentIndex(), 0);
+            QCOMPARE(scale->currentText(), QStringLiteral("By name"));
+            // Each name has its own point count and mask.
+            QVERIFY(!child<QComboBox>(&w, "cmbPoints")->isEnabled());
+            QVERIFY(!child<QComboBox>(&w, "cmbName")->isEnabled());
+            w.show();
+            QSignalSpy finished(&w, &ToolWindow::runFinished);
+            BoxAnswerer answerer;
+            runAndWait(&w, finished);
+            compareRows(w.resultsList()->lines(),
+                        {exactly(QStringLiteral("N-37-1.png: warning: its name reads two ways: it was taken as "))
+                             + QStringLiteral(".+"),
+                         exactly(QStringLiteral("Written 4, unchanged 0, skipped 0, failed 0"))});
+            QCOMPARE(Settings::ReadSetting(QStringLiteral("scaleByName"), QString()), QStringLiteral("1"));
+        }
+        // Each map is the one a run at its own scale makes.
+        for (int i = 0; i < names.size(); ++i) {
+            const QString alone = newFolder(QStringLiteral("alone%1").arg(i));
+            QVERIFY(QFile::copy(in + QLatin1Char('/') + names.at(i), alone + QLatin1Char('/') + names.at(i)));
+            MapCreatorOptions o;
+            o.inFolder = o.outFolder = alone;
+            o.scaleText = scales.at(i);
+            o.maskText = QStringLiteral("R-CC-LLL");
+            o.pointsText = scales.at(i) == QLatin1String("1:50K") ? QStringLiteral("9") : QStringLiteral("5");
+            o.gridMode = 1; // the first name's scale, 1:200K, guessed the metric grid
+            RecordingObserver observer;
+            MapCreatorRun::run(o, observer);
+            const QString map = names.at(i).left(names.at(i).indexOf(QLatin1Char('.'))) + QStringLiteral(".map");
+            QCOMPARE(readAll(in + QLatin1Char('/') + map), readAll(alone + QLatin1Char('/') + map));
+        }
+        // The next window comes back with "By name", also for a folder of one scale.
+        const QString one = newFolder(QStringLiteral("one"));
+        makeImage(one + QStringLiteral("/N-37-001.png"));
+        MapCreator again;
+        again.setInFolder(one);
+        QCOMPARE(child<QComboBox>(&again, "cmbScale")->currentIndex(), 0);
+        // A scale chosen by hand gives the point count back.
+        child<QComboBox>(&again, "cmbScale")->setCurrentText(QStringLiteral("1:50K"));
+        QVERIFY(child<QComboBox>(&again, "cmbPoints")->isEnabled());
+        QVERIFY(child<QComboBox>(&again, "cmbName")->isEnabled());
+        QCOMPARE(child<QComboBox>(&again, "cmbPoints")->currentText(), QStringLiteral("9"));
+        QCOMPARE(again.options().scaleText, QStringLiteral("1:50K"));
+        QVERIFY(!again.options().scaleGuessed);
+    }
+
     // The corner-marker tool over a folder with a file that is no map, a map
     // with a wrong marker and a map without markers.
     void cornerMarkersResults()

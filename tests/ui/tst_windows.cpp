@@ -251,8 +251,11 @@ private slots:
         QTest::newRow("after a text file") << QStringList{"N-37.jpg", "readme.txt"} << ""
                                            << "1:1M" << "R-CC-LLL" << "optGridLL" << "5";
         QTest::newRow("1:100K") << QStringList{"N-37-001.png"} << "" << "1:100K" << "R-CC-LLL" << "optGridM" << "5";
-        QTest::newRow("upper-case extension not taken") << QStringList{"N-37-001.JPG"} << ""
-                                                        << "1:1M" << "RCC-LLL" << "optGridLL" << "5";
+        QTest::newRow("upper-case extension") << QStringList{"N-37-001.JPG"} << "" << "1:100K" << "R-CC-LLL"
+                                              << "optGridM" << "5";
+        // First names of two scales: each file at its own, each with its scale's points.
+        QTest::newRow("scales differ: By name") << QStringList{"N-37.jpg", "N-37-001.tif"} << "" << "By name"
+                                                << "R-CC-LLL" << "optGridM" << "";
         QTest::newRow("empty folder") << QStringList{} << "" << "1:1M" << "RCC-LLL" << "optGridLL" << "5";
     }
     void guessFromFirstImage()
