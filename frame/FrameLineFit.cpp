@@ -1,27 +1,38 @@
 #include "frame/FrameLineFit.h"
 
+#include "frame/FrameProbe.h"
+
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace {
 
-// Cuts on each side of a cut that are averaged into it.
-constexpr int kSpread = 3;
+constexpr int kCuts = 120;
+// A dip this much darker than the paper beside it may be a line.
+constexpr double kMinDepth = 10.0;
+// The rough line's slope may be this far off.
+constexpr double kMaxTurn = 0.005;
 
-struct Centre { double along; double across; double offset; };
+struct Hit
+{
+    int cut;
+    double along;
+    double across;
+    double depth;
+    double width;
+};
 
-bool leastSquares(const std::vector<Centre> &pts, double *a, double *b)
+bool leastSquares(const std::vector<const Hit *> &pts, double *a, double *b)
 {
     if (pts.size() < 3)
         return false;
     double n = 0, sx = 0, sy = 0;
-    for (const Centre &p : pts) { n += 1; sx += p.along; sy += p.across; }
+    for (const Hit *p : pts) { n += 1; sx += p->along; sy += p->across; }
     const double mx = sx / n, my = sy / n;
     double sxx = 0, sxy = 0;
-    for (const Centre &p : pts) {
-        sxx += (p.along - mx) * (p.along - mx);
-        sxy += (p.along - mx) * (p.across - my);
+    for (const Hit *p : pts) {
+        sxx += (p->along - mx) * (p->along - mx);
+        sxy += (p->along - mx) * (p->across - my);
     }
     if (sxx <= 0)
         return false;
@@ -30,165 +41,165 @@ bool leastSquares(const std::vector<Centre> &pts, double *a, double *b)
     return true;
 }
 
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
 } // namespace
 
-FrameLineFit::FrameLineFit(const cv::Mat &grey, bool horizontal)
-    : m_grey(grey), m_horizontal(horizontal)
+std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLine &rough, double alongFrom,
+                                         double alongTo, double window, int flank, int spread)
 {
-    m_alongSize = horizontal ? grey.cols : grey.rows;
-    m_acrossSize = horizontal ? grey.rows : grey.cols;
-}
+    std::vector<FrameLine> lines;
+    const int half = static_cast<int>(std::ceil(window)) + flank;
+    const double step = (alongTo - alongFrom) / (kCuts - 1);
+    const QPointF dir = rough.direction();
+    const QPointF normal = rough.horizontal ? QPointF(-dir.y(), dir.x()) : QPointF(dir.y(), -dir.x());
 
-int FrameLineFit::value(int along, int across) const
-{
-    return m_horizontal ? m_grey.at<uchar>(across, along) : m_grey.at<uchar>(along, across);
-}
-
-bool FrameLineFit::fit(double a, double b, double alongFrom, double alongTo, double window, int outward)
-{
-    const int from = std::max(0, static_cast<int>(std::ceil(std::min(alongFrom, alongTo))));
-    const int to = std::min(m_alongSize - 1, static_cast<int>(std::floor(std::max(alongFrom, alongTo))));
-    if (to - from < 10)
-        return false;
-    const int step = std::max(1, (to - from) / 160);
-    std::vector<Centre> centres;
-    std::vector<int> g;
-    int cuts = 0;
-    for (int s = from; s <= to; s += step) {
-        const double pred = a + b * s;
-        const int lo = static_cast<int>(std::floor(pred - window));
-        const int hi = static_cast<int>(std::ceil(pred + window));
-        if (lo < 0 || hi >= m_acrossSize)
+    // Hits of each cut, in cut order.
+    std::vector<Hit> hits;
+    std::vector<char> valid(kCuts, 0);
+    int validCuts = 0;
+    std::vector<float> g;
+    std::vector<FrameProbe::Dip> dips;
+    for (int i = 0; i < kCuts; ++i) {
+        const double s = alongFrom + step * i;
+        const QPointF centre = rough.point(s);
+        if (!probe.contains(centre))
             continue;
-        ++cuts;
-        // Each cut is the mean of a few neighbouring cuts along the line:
-        // noise and the strokes of labels and map detail across the line
-        // fade, the line (faint when blurred) does not.
-        g.assign(static_cast<size_t>(hi - lo + 1), 0);
-        int taken = 0;
-        for (int j = -kSpread; j <= kSpread; ++j) {
-            const int along = s + j;
-            const int shift = static_cast<int>(std::lround(b * j));
-            if (along < 0 || along >= m_alongSize || lo + shift < 0 || hi + shift >= m_acrossSize)
+        valid[i] = 1;
+        ++validCuts;
+        probe.cut(centre, dir, normal, half, spread, g);
+        FrameProbe::dips(g, flank, kMinDepth, dips);
+        for (const FrameProbe::Dip &d : dips) {
+            const double k = d.centre - half;
+            if (std::abs(k) > window)
                 continue;
-            ++taken;
-            for (int q = lo; q <= hi; ++q)
-                g[q - lo] += value(along, q + shift);
+            const QPointF p = centre + normal * k;
+            hits.push_back({i, rough.horizontal ? p.x() : p.y(), rough.horizontal ? p.y() : p.x(), d.depth, d.width});
         }
-        for (int &v : g)
-            v = (v + taken / 2) / taken;
-        const int bg = *std::max_element(g.begin(), g.end());
-        const int lowest = *std::min_element(g.begin(), g.end());
-        if (bg - lowest < 20)
-            continue;
-        const int count = static_cast<int>(g.size());
-        int i = 1;
-        while (i + 1 < count) {
-            // A dip: a local minimum (plateaus taken at their left end).
-            if (!(g[i] <= g[i - 1] && g[i] < g[i + 1]) && !(g[i] < g[i - 1] && g[i] <= g[i + 1])) {
-                ++i;
+    }
+    if (validCuts < 12 || hits.empty())
+        return lines;
+
+    // Offsets from the rough line, half a pixel a bin, over small turns of
+    // it (the rough line's slope is a reduced image's): each line is a peak.
+    const double mid = (alongFrom + alongTo) / 2;
+    const double reach = std::max(1.0, (alongTo - alongFrom) / 2);
+    const double turnStep = 0.4 / reach;
+    const int turns = 2 * static_cast<int>(std::ceil(kMaxTurn / turnStep)) + 1;
+    const int bins = static_cast<int>(std::ceil(4 * (window + 1))) + 3;
+    std::vector<double> histogram(static_cast<size_t>(turns) * bins, 0);
+    auto turnOf = [&](int t) { return (t - turns / 2) * turnStep; };
+    for (const Hit &h : hits) {
+        const double base = h.across - rough.across(h.along);
+        for (int t = 0; t < turns; ++t) {
+            const double offset = base - turnOf(t) * (h.along - mid);
+            const int k = static_cast<int>(std::lround(2 * (offset + window + 1))) + 1;
+            if (k >= 0 && k < bins)
+                histogram[static_cast<size_t>(t) * bins + k] += 1;
+        }
+    }
+    auto count = [&](int t, int k) {
+        if (t < 0 || t >= turns || k < 1 || k + 1 >= bins)
+            return 0.0;
+        const double *row = histogram.data() + static_cast<size_t>(t) * bins;
+        return row[k - 1] + 2 * row[k] + row[k + 1];
+    };
+    struct Seed { double count; double turn; double offset; };
+    std::vector<Seed> seeds;
+    const double least = 4 * std::max(6.0, 0.2 * validCuts);
+    for (int t = 0; t < turns; ++t)
+        for (int k = 1; k + 1 < bins; ++k) {
+            const double v = count(t, k);
+            if (v < least)
                 continue;
-            }
-            const int depth = bg - g[i];
-            if (depth < std::max(20, (bg - lowest) / 4)) {
-                ++i;
-                continue;
-            }
-            const double threshold = bg - 0.25 * depth;
-            // The dip's own slopes: down to the threshold, or up to where a
-            // neighbouring stroke (a label, blurred into the line) begins.
-            int l = i, r = i;
-            while (l - 1 >= 0 && g[l - 1] < threshold && g[l - 1] >= g[l]) --l;
-            while (r + 1 < count && g[r + 1] < threshold && g[r + 1] >= g[r]) ++r;
-            if (l == 0 || r == count - 1) { // cut off by the window: not centred
-                i = r + 1;
-                continue;
-            }
-            // Centred on the minimum: as far out on both sides.
-            const int half = std::min(i - l, r - i);
-            double centre = i;
-            if (half >= 2) {
-                double w = 0, m = 0;
-                for (int q = i - half; q <= i + half; ++q) {
-                    const double wq = threshold - g[q];
-                    w += wq;
-                    m += wq * q;
+            bool top = true;
+            for (int dt = -2; dt <= 2 && top; ++dt)
+                for (int dk = -2; dk <= 2 && top; ++dk) {
+                    if (dt == 0 && dk == 0)
+                        continue;
+                    const double w = count(t + dt, k + dk);
+                    if (w > v || (w == v && (dt < 0 || (dt == 0 && dk < 0))))
+                        top = false;
                 }
-                if (w > 0)
-                    centre = m / w;
-            } else {
-                // Too close to its neighbour for a centroid: the parabola
-                // through the lowest three values.
-                const double denominator = g[i - 1] - 2.0 * g[i] + g[i + 1];
-                if (denominator > 0)
-                    centre = i + std::clamp(0.5 * (g[i - 1] - g[i + 1]) / denominator, -0.5, 0.5);
-            }
-            const double across = lo + centre;
-            centres.push_back({double(s), across, across - pred});
-            i = r + 1;
+            if (top)
+                seeds.push_back({v, turnOf(t), (k - 1) / 2.0 - window - 1});
         }
-    }
-    if (cuts < 8 || centres.size() < 4)
-        return false;
+    std::sort(seeds.begin(), seeds.end(), [](const Seed &x, const Seed &y) { return x.count > y.count; });
 
-    // The offset from the estimate with the most centres close to it.
-    std::vector<int> support(centres.size(), 0);
-    int best = 0;
-    for (size_t i = 0; i < centres.size(); ++i) {
-        for (const Centre &c : centres)
-            if (std::abs(c.offset - centres[i].offset) <= 1.0)
-                ++support[i];
-        best = std::max(best, support[i]);
-    }
-    // Each line seen is a peak of that count: no centre near it has more.
-    // Centres on a line's flank (pulled aside by a blurred label beside it)
-    // belong to that line's peak, not to a line of their own.
-    double chosen = 0;
-    bool have = false;
-    for (size_t i = 0; i < centres.size(); ++i) {
-        if (support[i] < 0.7 * best)
-            continue;
-        bool peak = true;
-        for (size_t j = 0; j < centres.size() && peak; ++j)
-            if (support[j] > support[i] && std::abs(centres[j].offset - centres[i].offset) <= 1.5)
-                peak = false;
-        if (!peak)
-            continue;
-        if (!have || centres[i].offset * outward > chosen * outward) {
-            chosen = centres[i].offset;
-            have = true;
+    // Per cut, the hit nearest a line within a tolerance.
+    std::vector<size_t> firstOfCut(kCuts + 1, hits.size());
+    for (size_t i = hits.size(); i-- > 0;)
+        firstOfCut[static_cast<size_t>(hits[i].cut)] = i;
+    for (int i = kCuts - 1; i >= 0; --i)
+        firstOfCut[static_cast<size_t>(i)] = std::min(firstOfCut[static_cast<size_t>(i)], firstOfCut[static_cast<size_t>(i + 1)]);
+    auto nearest = [&](double a, double b, double tolerance) {
+        std::vector<const Hit *> chosen;
+        for (int c = 0; c < kCuts; ++c) {
+            const Hit *best = nullptr;
+            double bestD = tolerance;
+            for (size_t i = firstOfCut[c]; i < hits.size() && hits[i].cut == c; ++i) {
+                const double d = std::abs(hits[i].across - (a + b * hits[i].along));
+                if (d <= bestD) { bestD = d; best = &hits[i]; }
+            }
+            if (best)
+                chosen.push_back(best);
         }
+        return chosen;
+    };
+
+    for (const Seed &seed : seeds) {
+        double b = rough.b + seed.turn;
+        double a = rough.a + seed.offset - seed.turn * mid;
+        std::vector<const Hit *> in = nearest(a, b, 2.0);
+        bool ok = true;
+        for (double tolerance : {1.5, 1.0}) {
+            if (!leastSquares(in, &a, &b)) { ok = false; break; }
+            in = nearest(a, b, tolerance);
+        }
+        if (!ok || in.size() < 3)
+            continue;
+        std::vector<double> widths, depths;
+        for (const Hit *h : in) { widths.push_back(h->width); depths.push_back(h->depth); }
+        const double width = median(widths);
+        in = nearest(a, b, std::max(0.8, 0.3 * width));
+        if (!leastSquares(in, &a, &b))
+            continue;
+        in = nearest(a, b, std::max(0.8, 0.3 * width));
+        if (static_cast<int>(in.size()) < std::max(6, validCuts / 5))
+            continue;
+        bool same = false;
+        for (const FrameLine &l : lines)
+            if (std::abs(l.across(mid) - (a + b * mid)) < 1.0)
+                same = true;
+        if (same)
+            continue;
+        FrameLine line;
+        line.horizontal = rough.horizontal;
+        line.a = a;
+        line.b = b;
+        widths.clear();
+        depths.clear();
+        double sq = 0;
+        line.alongFrom = alongFrom;
+        line.alongStep = step;
+        line.seen.assign(kCuts, 0);
+        for (const Hit *h : in) {
+            widths.push_back(h->width);
+            depths.push_back(h->depth);
+            const double d = h->across - (a + b * h->along);
+            sq += d * d;
+            line.seen[static_cast<size_t>(h->cut)] = 1;
+        }
+        line.width = median(widths);
+        line.depth = median(depths);
+        line.rms = std::sqrt(sq / static_cast<double>(in.size()));
+        lines.push_back(std::move(line));
     }
-    // Refine the offset to the mean of its neighbours.
-    {
-        double sum = 0; int n = 0;
-        for (const Centre &c : centres)
-            if (std::abs(c.offset - chosen) <= 1.0) { sum += c.offset; ++n; }
-        chosen = sum / n;
-    }
-    double fa = a + chosen, fb = b;
-    for (double tolerance : {1.5, 0.8, 0.6}) {
-        std::vector<Centre> inliers;
-        for (const Centre &c : centres)
-            if (std::abs(c.across - (fa + fb * c.along)) <= tolerance)
-                inliers.push_back(c);
-        double na, nb;
-        if (!leastSquares(inliers, &na, &nb))
-            return false;
-        fa = na;
-        fb = nb;
-    }
-    std::vector<Centre> inliers;
-    double sq = 0;
-    for (const Centre &c : centres) {
-        const double d = c.across - (fa + fb * c.along);
-        if (std::abs(d) <= 0.8) { inliers.push_back(c); sq += d * d; }
-    }
-    m_support = double(inliers.size()) / cuts;
-    if (inliers.size() < 4)
-        return false;
-    m_a = fa;
-    m_b = fb;
-    m_rms = std::sqrt(sq / inliers.size());
-    return true;
+    return lines;
 }

@@ -17,6 +17,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kDeg = kPi / 180.0;
 // Krasovsky's ellipsoid, the one these sheets are drawn on.
 constexpr double kE2 = 0.0066934216;
+constexpr double kSemiMajor = 6378245.0; // metres
 
 // Tolerances of the checks.
 constexpr double kPoleRatioTolerance = 0.005; // north/south edge length
@@ -75,6 +76,10 @@ bool FrameShape::setSheet(const SheetIdentity &sheet, QString *error)
     m_convergence = 2 * std::atan((wEquator - wPole) / 2 / height) / kDeg;
     m_minutesLon = dLon * 60;
     m_minutesLat = dLat * 60;
+    // Ground metres over the scale's denominator: paper millimetres.
+    const double scale = std::max<int>(1, fields.iScale) * 1000.0;
+    m_widthMm = (wPole + wEquator) / 2 * kSemiMajor / scale * 1000;
+    m_heightMm = height * kSemiMajor / scale * 1000;
     return true;
 }
 

@@ -28,6 +28,10 @@ public:
     // Minutes along the north-south and the west-east edges.
     double minutesAcross() const { return m_minutesLon; }
     double minutesDown() const { return m_minutesLat; }
+    // The frame on paper at the sheet's scale, millimetres: the mean of its
+    // north and south edges, and its height.
+    double widthMm() const { return m_widthMm; }
+    double heightMm() const { return m_heightMm; }
 
     // Checks corners NW, NE, SE, SW; returns an empty text when they fit, else
     // what does not fit. `deviation` gets 0 (perfect) .. 1 (at the tolerance).
@@ -39,5 +43,7 @@ private:
     double m_convergence = 0;
     double m_minutesLon = 0;
     double m_minutesLat = 0;
+    double m_widthMm = 0;
+    double m_heightMm = 0;
     bool m_south = false;
 };
