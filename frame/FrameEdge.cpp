@@ -13,7 +13,8 @@ constexpr double kAlongFrom = 0.2;  // the middle of each side, where the sheet 
 constexpr double kAlongTo = 0.8;
 constexpr double kTurn = 4.5;       // degrees of turn and lean on either side of the expected lean
 constexpr double kCover = 0.4;      // a line's strokes over this share of the middle
-constexpr size_t kMaxLines = 16;
+constexpr size_t kMaxLines = 24;
+constexpr double kSameTurn = 0.012; // slopes of peaks of one line (0.7 degrees)
 
 } // namespace
 
@@ -106,14 +107,17 @@ std::vector<FrameLine> FrameEdge::candidates(const cv::Mat &strokes, Side side, 
     std::sort(peaks.begin(), peaks.end(), [](const Peak &p, const Peak &q) { return p.votes > q.votes; });
     std::vector<Peak> kept;
     // A weaker peak whose line meets or nears a stronger one's within the
-    // middle is that line's strokes seen at a slant (a thick line, a strip of
-    // bars), not a line of its own.
+    // middle at a small angle is that line's strokes seen at a slant (a thick
+    // line, a strip of bars), not a line of its own. (A grid line may cross
+    // the frame line at a small angle too: it is told apart on the full-size
+    // scan.)
     for (const Peak &p : peaks) {
         bool near = false;
         for (const Peak &q : kept) {
             const double dk = p.k - q.k, dt = (slopes[p.a] - slopes[q.a]) * length / 2;
             const double first = dk - dt, last = dk + dt;
-            if ((first > 0) != (last > 0) || std::min(std::abs(first), std::abs(last)) <= 3)
+            if (std::abs(slopes[p.a] - slopes[q.a]) <= kSameTurn
+                && ((first > 0) != (last > 0) || std::min(std::abs(first), std::abs(last)) <= 3))
                 near = true;
         }
         if (near)

@@ -183,6 +183,24 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
                     *same = std::move(line);
             }
         }
+        // The inner of two lines a stroke's width apart (a road drawn along
+        // the frame, blurred into it) is not the frame line: it is the outer.
+        {
+            const double mid = length / 2;
+            const double sign = side == FrameEdge::North || side == FrameEdge::West ? -1 : 1;
+            std::vector<FrameLine> kept;
+            for (const FrameLine &line : lines[side]) {
+                bool inner = false;
+                for (const FrameLine &other : lines[side]) {
+                    const double out = sign * (other.across(mid) - line.across(mid));
+                    if (out > 0.5 && out <= std::max(3.0, 2.5 * line.width) && std::abs(other.b - line.b) < 0.002)
+                        inner = true;
+                }
+                if (!inner)
+                    kept.push_back(line);
+            }
+            lines[side] = std::move(kept);
+        }
         TRACE("side %d: %zu lines\n", side, lines[side].size());
         for (const FrameLine &l : lines[side])
             TRACE("  across %.1f slope %.4f width %.1f depth %.0f rms %.2f cover %.2f\n", l.across(length / 2), l.b,
@@ -380,9 +398,9 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         TRACE("  side %d: band %.0f depth %.0f paper %d ink in %.3f out %.3f\n", side, band, depth, paper, in, o);
         inkIn += in;
         inkOut += o;
-        edgesWithMap += in >= 0.2 * o ? 1 : 0;
+        edgesWithMap += in >= 0.1 * o ? 1 : 0;
     }
-    if (edgesWithMap < 3 || inkIn < 0.25 * inkOut) {
+    if (edgesWithMap < 3 || inkIn < 0.15 * inkOut) {
         result.reason = QCoreApplication::translate("FrameFinder", "the lines found are no frame: there is no more map inside them than outside");
         return result;
     }

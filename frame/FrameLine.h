@@ -15,7 +15,7 @@ struct FrameLine
     double a = 0;
     double b = 0;
     double width = 0; // of its dark dip at half depth, pixels
-    double depth = 0; // darker than the paper beside it, grey levels
+    double depth = 0; // darker than the paper beside it (the lighter side), grey levels
     double rms = 0;   // of the centres about the line, pixels
     // Where along the line it was looked for, and whether each cut saw it.
     double alongFrom = 0;

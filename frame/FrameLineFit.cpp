@@ -11,7 +11,7 @@ constexpr int kCuts = 120;
 // A dip this much darker than the paper beside it may be a line.
 constexpr double kMinDepth = 10.0;
 // The rough line's slope may be this far off.
-constexpr double kMaxTurn = 0.005;
+constexpr double kMaxTurn = 0.012;
 
 struct Hit
 {
@@ -80,7 +80,7 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
             if (std::abs(k) > window)
                 continue;
             const QPointF p = centre + normal * k;
-            hits.push_back({i, rough.horizontal ? p.x() : p.y(), rough.horizontal ? p.y() : p.x(), d.depth, d.width});
+            hits.push_back({i, rough.horizontal ? p.x() : p.y(), rough.horizontal ? p.y() : p.x(), d.contrast, d.width});
         }
     }
     if (validCuts < 12 || hits.empty())

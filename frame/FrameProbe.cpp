@@ -56,6 +56,7 @@ void FrameProbe::dips(const std::vector<float> &g, int flank, double minDepth, s
         const double depth = std::min(left, right) - g[i];
         if (depth < minDepth)
             continue;
+        const double contrast = std::max(left, right) - g[i];
         // The dip's own slopes, down to half its depth.
         const double level = g[i] + depth / 2;
         int l = i, r = i;
@@ -76,6 +77,7 @@ void FrameProbe::dips(const std::vector<float> &g, int flank, double minDepth, s
                 d.centre = i + std::clamp(0.5 * (g[i - 1] - g[i + 1]) / den, -0.5, 0.5);
         }
         d.depth = depth;
+        d.contrast = contrast;
         d.width = r - l + 1;
         out.push_back(d);
     }

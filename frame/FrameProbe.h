@@ -31,8 +31,9 @@ public:
     struct Dip
     {
         double centre = 0; // sample index, sub-sample
-        double depth = 0;  // below the lower of its two flanks
-        double width = 0;  // samples darker than half the depth
+        double depth = 0;    // below the lower of its two flanks
+        double contrast = 0; // below the higher: a line's darkness beside another stroke
+        double width = 0;    // samples darker than half the depth
     };
     // The dips at least `minDepth` darker than the lightest value within
     // `flank` samples on either side (so a dip is a line, not the edge of a
