@@ -308,7 +308,7 @@ void PrintedSheet::paintRelief(QPainter &p, Rng &rng, const Ink &ink) const
     const int w = static_cast<int>(box.width() / cell) + 1, h = static_cast<int>(box.height() / cell) + 1;
     // Forest and other tints, reaching the frame.
     if (m_print.tints) {
-        const cv::Mat forest = field(rng, w, h, 40, 6, 30);
+        const cv::Mat forest = field(rng, w, h, 90, 3, 20);
         const float level = quantile(forest, uniform(rng, 0.45, 0.8));
         p.setPen(Qt::NoPen);
         p.setBrush(ink.forest);
@@ -316,10 +316,10 @@ void PrintedSheet::paintRelief(QPainter &p, Rng &rng, const Ink &ink) const
         p.setBrush(Qt::NoBrush);
     }
     // Contours: every fifth thicker.
-    const cv::Mat relief = field(rng, w, h, 30, 8, 60);
+    const cv::Mat relief = field(rng, w, h, 70, 4, 40);
     double lo = 0, hi = 0;
     cv::minMaxLoc(relief, &lo, &hi);
-    const int levels = static_cast<int>(uniform(rng, 12, 40));
+    const int levels = static_cast<int>(uniform(rng, 20, 50));
     const double step = (hi - lo) / levels;
     const double pen = uniform(rng, 0.08, 0.14);
     for (int i = 1; i < levels; ++i) {
@@ -330,7 +330,10 @@ void PrintedSheet::paintRelief(QPainter &p, Rng &rng, const Ink &ink) const
     if (m_print.patterns) {
         const int n = 2 + static_cast<int>(rng() % 5);
         for (int i = 0; i < n; ++i) {
-            const QPointF c(uniform(rng, box.left(), box.right()), uniform(rng, box.top(), box.bottom()));
+            // Some of them over an edge of the frame.
+            QPointF c(uniform(rng, box.left(), box.right()), uniform(rng, box.top(), box.bottom()));
+            if (chance(rng, 0.5))
+                c = at(static_cast<int>(rng() % 4), uniform(rng, 0.1, 0.9), 0);
             const double rx = uniform(rng, 8, 40), ry = uniform(rng, 6, 30);
             QPainterPath blob;
             blob.addEllipse(c, rx, ry);
@@ -391,14 +394,19 @@ void PrintedSheet::paintMap(QPainter &p, Rng &rng, const Ink &ink) const
     // Rivers.
     const int rivers = 1 + static_cast<int>(area * uniform(rng, 0.1, 0.5));
     for (int i = 0; i < rivers; ++i) {
-        p.setPen(QPen(ink.blue, uniform(rng, 0.1, 0.45), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(ink.blue, uniform(rng, 0.15, 0.45), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(wander(randomPoint(20), 2, 150, 0.35));
     }
+    const int streams = static_cast<int>(area * uniform(rng, 1, 4));
+    p.setPen(QPen(ink.blue, 0.1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (int i = 0; i < streams; ++i)
+        p.drawPath(wander(randomPoint(5), 1, static_cast<int>(uniform(rng, 10, 60)), 0.5));
     // Roads: main roads double-lined with a fill, others single, tracks dashed.
-    const int roads = 3 + static_cast<int>(area * uniform(rng, 0.3, 1.0));
+    const int roads = 4 + static_cast<int>(area * uniform(rng, 0.6, 2.0));
     for (int i = 0; i < roads; ++i) {
         const QPainterPath path = wander(randomPoint(30), 3, 120, 0.12);
-        const int kind = static_cast<int>(rng() % 4);
+        const double pick = uniform(rng, 0, 1);
+        const int kind = pick < 0.2 ? 0 : pick < 0.55 ? 1 : pick < 0.9 ? 2 : 3;
         if (kind == 0) {
             const double wdt = uniform(rng, 0.6, 1.1);
             p.setPen(QPen(ink.black, wdt + 0.2, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
@@ -423,7 +431,7 @@ void PrintedSheet::paintMap(QPainter &p, Rng &rng, const Ink &ink) const
         }
     }
     // Settlements: houses, town blocks, names.
-    const int places = 3 + static_cast<int>(area * uniform(rng, 0.5, 1.5));
+    const int places = 4 + static_cast<int>(area * uniform(rng, 1.5, 4));
     for (int i = 0; i < places; ++i) {
         const QPointF c = randomPoint(5);
         const bool town = chance(rng, 0.2);
@@ -600,8 +608,11 @@ void PrintedSheet::paintGrid(QPainter &p, Rng &rng, const Ink &ink) const
         for (const Crossing &y : crossings)
             if (y.edge == x.edge) { tMin = std::min(tMin, y.t); tMax = std::max(tMax, y.t); }
         const bool full = x.t == tMin || x.t == tMax;
-        if (x.t < 0.015 || x.t > 0.985)
-            continue; // right at a corner: the corner labels are there
+        // Near a corner the corner's labels are there.
+        const double edgeLength = QLineF(m_corner[x.edge], m_corner[(x.edge + 1) % 4]).length();
+        const double clear = StrokeFont::width(QStringLiteral("00\u00B000'"), std::clamp(band * 0.25, 1.3, 2.0)) + 1.5;
+        if (std::min(x.t, 1 - x.t) * edgeLength < clear)
+            continue;
         const QString big = x.big;
         const QString small = full ? x.small.left(x.small.size() - 2) : QString();
         const bool across = x.edge == 0 || x.edge == 2;
@@ -754,19 +765,24 @@ void PrintedSheet::paintFrame(QPainter &p, Rng &rng, const Ink &ink) const
         p.setPen(ink.black);
         centred(p, c, m_scan.sheetName, th, 0.12);
     }
-    // The corner coordinates: the longitude over the meridian's run-on above
-    // (below) the corner, the latitude along the parallel's run-on beside it.
-    const double ch = std::clamp(f.band * 0.32, 1.4, 2.4);
+    // The corner coordinates: the longitude in the band over the parallel,
+    // the latitude (turned) in the band beside the meridian, each starting a
+    // little outside the other line's run-on, so that it straddles that line.
+    const double ch = std::clamp(f.band * 0.25, 1.3, 2.0);
     const bool straddle = chance(rng, 0.8);
     for (int k = 0; k < 4; ++k) {
         const int ns = k < 2 ? 0 : 2, ew = k == 0 || k == 3 ? 3 : 1;
         const double tns = k == 0 || k == 2 ? 0.0 : 1.0, tew = k == 1 || k == 3 ? 0.0 : 1.0;
+        const int alongNs = k == 0 ? 1 : k == 1 ? 0 : k == 2 ? 3 : 2; // the other corner of each edge
+        const int alongEw = k == 0 ? 3 : k == 1 ? 2 : k == 2 ? 1 : 0;
+        const QPointF dirNs = (m_corner[alongNs] - m_corner[k]) / QLineF(m_corner[k], m_corner[alongNs]).length();
+        const QPointF dirEw = (m_corner[alongEw] - m_corner[k]) / QLineF(m_corner[k], m_corner[alongEw]).length();
+        const QString lon = degrees(m_lon[k]), lat = degrees(m_lat[k]);
+        const double share = straddle ? 0.35 : 0.5;
+        const double wLon = StrokeFont::width(lon, ch), wLat = StrokeFont::width(lat, ch);
         p.setPen(ink.black);
-        const double slack = straddle ? 0 : StrokeFont::width(QStringLiteral("00\u00B000'"), ch) * 0.6;
-        const QPointF lonAt = at(ns, tns, f.band * 0.5) + outward(ew, tew) * slack;
-        centred(p, lonAt, degrees(m_lon[k]), ch, 0.1);
-        const QPointF latAt = at(ew, tew, f.band * 0.5) + outward(ns, tns) * slack;
-        centred(p, latAt, degrees(m_lat[k]), ch, 0.1, -90);
+        centred(p, at(ns, tns, f.band * 0.5) + dirNs * (wLon * share + (straddle ? 0 : 0.6)), lon, ch, 0.1);
+        centred(p, at(ew, tew, f.band * 0.5) + dirEw * (wLat * share + (straddle ? 0 : 0.6)), lat, ch, 0.1, -90);
     }
 }
 
