@@ -29,7 +29,10 @@ constexpr double kLeastSpan = 0.4;
 // A frame line is seen along this share of its edge.
 constexpr double kLeastCoverage = 0.6;
 // The frame's lines run on outwards past each corner at least this far, mm.
-constexpr double kLeastArm = 0.6;
+constexpr double kLeastArm = 1.2;
+// and stop at the minute frame, across the label band: a line running on
+// further is a line of the map (a grid line) crossing another.
+constexpr double kMostArm = 16.0;
 // Corners of two frames this far apart are different frames, pixels.
 constexpr double kSameFrame = 3.0;
 // Two different frames whose scores differ by less than this are a tie.
@@ -159,7 +162,9 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     // full-size scan, where it may turn out to be two or three lines.
     const int flank = f + 4;
     const int spread = std::max(2, f);
-    const double window = 2.0 * f + 4;
+    // The rough line may lie a reduced pixel or two off, or on a road drawn
+    // beside the frame line: the window takes in both.
+    const double window = 2.0 * f + 12;
     const double half = shape.convergence() / 2;
     std::vector<FrameLine> lines[4];
     for (int side = 0; side < 4; ++side) {
@@ -264,14 +269,15 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
                 if (dh.x() * kOutX[k] < 0) dh = -dh;
                 if (dv.y() * kOutY[k] < 0) dv = -dv;
                 const double gap = std::max(3.0, 0.4 * c.pxPerMm);
-                const double reach = 15 * pxPerMmMost;
+                const double reach = (kMostArm + 2) * pxPerMmMost;
                 const double armH = armLength(probe, lh, c.corners[k], dh, lv.width / 2 + 2, reach, gap, flank);
                 const double armV = armLength(probe, lv, c.corners[k], dv, lh.width / 2 + 2, reach, gap, flank);
                 it = armCache.emplace(key, std::make_pair(armH, armV)).first;
             }
             c.arm[k][0] = it->second.first;
             c.arm[k][1] = it->second.second;
-            c.arms += (c.arm[k][0] >= kLeastArm * c.pxPerMm ? 1 : 0) + (c.arm[k][1] >= kLeastArm * c.pxPerMm ? 1 : 0);
+            for (double arm : c.arm[k])
+                c.arms += arm >= kLeastArm * c.pxPerMm && arm <= kMostArm * c.pxPerMm ? 1 : 0;
         }
         TRACE("combo %d %d %d %d: dev %.2f cover %.2f %.2f %.2f %.2f arms %d (%.0f %.0f / %.0f %.0f / %.0f %.0f / %.0f %.0f) px/mm %.2f\n",
               c.line[0], c.line[1], c.line[2], c.line[3], c.deviation, c.coverage[0], c.coverage[1], c.coverage[2], c.coverage[3],
