@@ -216,9 +216,10 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         }
     }
     // How far out each line lies: larger is nearer the image's edge.
-    auto outer = [&](int side, const FrameLine &l) {
-        const double mid = (FrameEdge::horizontal(static_cast<FrameEdge::Side>(side)) ? grey.cols : grey.rows) / 2.0;
-        return side == FrameEdge::North || side == FrameEdge::West ? -l.across(mid) : l.across(mid);
+    // At a tenth and at nine tenths of the side's length.
+    auto outer = [&](int side, const FrameLine &l, int end) {
+        const double at = (FrameEdge::horizontal(static_cast<FrameEdge::Side>(side)) ? grey.cols : grey.rows) * (end == 0 ? 0.1 : 0.9);
+        return side == FrameEdge::North || side == FrameEdge::West ? -l.across(at) : l.across(at);
     };
 
     // Every four lines that make a frame of the sheet's shape, whose lines run
@@ -302,19 +303,21 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         return result;
     }
 
-    // A frame lying outside another on every side, in no part inside it, is
+    // A frame lying outside another on every side, in no part inside it (a
+    // line crossing another at a small angle is neither), is
     // the inner frame; the other is made of lines of the map.
     auto dominates = [&](const Combo &x, const Combo &y) {
         if (x.alike < y.alike - 0.15)
             return false;
         bool further = false;
-        for (int side = 0; side < 4; ++side) {
-            const double dx = outer(side, lines[side][x.line[side]]), dy = outer(side, lines[side][y.line[side]]);
-            if (dx < dy - 0.5)
-                return false;
-            if (dx > dy + 2)
-                further = true;
-        }
+        for (int side = 0; side < 4; ++side)
+            for (int end = 0; end < 2; ++end) {
+                const double dx = outer(side, lines[side][x.line[side]], end), dy = outer(side, lines[side][y.line[side]], end);
+                if (dx < dy - 0.5)
+                    return false;
+                if (dx > dy + 2)
+                    further = true;
+            }
         return further;
     };
     std::vector<const Combo *> free;
