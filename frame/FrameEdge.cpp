@@ -29,7 +29,7 @@ QString FrameEdge::sideName(Side side)
     return {};
 }
 
-std::vector<FrameLine> FrameEdge::candidates(const cv::Mat &strokes, Side side, int factor, double lean)
+std::vector<FrameLine> FrameEdge::candidates(const cv::Mat &strokes, Side side, int factor, double lean, double bend)
 {
     const bool across = horizontal(side);
     const int lenU = across ? strokes.cols : strokes.rows;
@@ -38,6 +38,9 @@ std::vector<FrameLine> FrameEdge::candidates(const cv::Mat &strokes, Side side, 
     const double uc = (uMin + uMax) / 2.0;
     const double length = uMax - uMin;
     const int vMax = static_cast<int>(depth * kDepth);
+    // The bend on the side's own axes, reduced pixels: v grows inwards.
+    const double um = (lenU - 1) / 2.0;
+    const double cv = (side == South ? -bend : bend) * factor;
     std::vector<float> du, dv;
     for (int v = 0; v < vMax; ++v)
         for (int u = uMin; u < uMax; ++u) {
@@ -50,7 +53,7 @@ std::vector<FrameLine> FrameEdge::candidates(const cv::Mat &strokes, Side side, 
             }
             if (strokes.at<uchar>(y, x)) {
                 du.push_back(static_cast<float>(u - uc));
-                dv.push_back(static_cast<float>(v));
+                dv.push_back(static_cast<float>(v - cv * (u - um) * (u - um)));
             }
         }
     std::vector<FrameLine> lines;
@@ -140,6 +143,8 @@ std::vector<FrameLine> FrameEdge::candidates(const cv::Mat &strokes, Side side, 
         line.a = factor * A + c0 * (1 - B);
         line.b = B;
         line.depth = double(p.votes) / length; // the share of the middle its strokes cover
+        line.c = bend;
+        line.mid = factor * um + c0;
         lines.push_back(line);
     }
     return lines;

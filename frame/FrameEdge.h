@@ -25,5 +25,7 @@ public:
     // image (`factor` full-size pixels a reduced pixel). `lean`: the angle in
     // degrees the sheet's edge is expected at on an unturned scan, on the
     // side's own axes (along it, and inwards from the image's edge).
-    static std::vector<FrameLine> candidates(const cv::Mat &strokes, Side side, int factor, double lean);
+    // `bend`: the expected bend of the side's lines on the full-size image
+    // (FrameLine's c, about the middle of the side).
+    static std::vector<FrameLine> candidates(const cv::Mat &strokes, Side side, int factor, double lean, double bend = 0);
 };

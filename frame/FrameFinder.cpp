@@ -172,7 +172,10 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const bool horizontal = FrameEdge::horizontal(s);
         const double lean = horizontal ? 0.0 : (shape.south() ? half : -half);
         const double length = horizontal ? grey.cols : grey.rows;
-        for (const FrameLine &rough : FrameEdge::candidates(strokes, s, f, lean)) {
+        // The bend of an arched edge, at about the scale the frame has here.
+        const double pxPerMm = std::min(grey.cols / shape.widthMm(), grey.rows / shape.heightMm()) / 1.08;
+        const double bend = horizontal ? shape.bendMm(s == FrameEdge::North) / pxPerMm : 0.0;
+        for (const FrameLine &rough : FrameEdge::candidates(strokes, s, f, lean, bend)) {
             TRACE(" rough %d: across %.1f slope %.4f votes %.2f\n", side, rough.across(length / 2), rough.b, rough.depth);
             for (FrameLine &line : FrameLineFit::fit(probe, rough, 0.02 * length, 0.98 * length, window, flank, spread)) {
                 TRACE("   fit across %.1f slope %.4f cover %.2f width %.1f\n", line.across(length / 2), line.b, line.coverage(0.25 * length, 0.75 * length), line.width);
@@ -266,7 +269,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             auto it = armCache.find(key);
             if (it == armCache.end()) {
                 const FrameLine &lh = *l[h], &lv = *l[v];
-                QPointF dh = lh.direction(), dv = lv.direction();
+                QPointF dh = lh.direction(lh.alongOf(c.corners[k])), dv = lv.direction(lv.alongOf(c.corners[k]));
                 if (dh.x() * kOutX[k] < 0) dh = -dh;
                 if (dv.y() * kOutY[k] < 0) dv = -dv;
                 const double gap = std::max(3.0, 0.4 * c.pxPerMm);
@@ -379,12 +382,10 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         // side, as deep into the map as the band is wide.
         const double depth = std::clamp(0.8 * band, near + 3, near + 4 * best.pxPerMm);
         std::vector<uchar> inside, outside;
-        const QPointF normal = line.horizontal ? QPointF(-line.direction().y(), line.direction().x())
-                                               : QPointF(line.direction().y(), -line.direction().x());
-        const QPointF outN = normal * out;
         for (int i = 0; i < 200; ++i) {
             const double along = lo + (hi - lo) * (0.1 + 0.8 * i / 199.0);
             const QPointF p = line.point(along);
+            const QPointF outN = line.normal(along) * out;
             for (double d = near; d <= depth; d += std::max(1.0, f / 2.0)) {
                 const QPointF po = p + outN * d, pi = p - outN * d;
                 if (probe.contains(po))

@@ -22,22 +22,60 @@ struct Hit
     double width;
 };
 
-bool leastSquares(const std::vector<const Hit *> &pts, double *a, double *b)
+// a and b of across - c (along - mid)^2 = a + b along; c and mid stay.
+bool leastSquares(const std::vector<const Hit *> &pts, double c, double mid, double *a, double *b)
 {
     if (pts.size() < 3)
         return false;
+    auto y = [&](const Hit *p) { return p->across - c * (p->along - mid) * (p->along - mid); };
     double n = 0, sx = 0, sy = 0;
-    for (const Hit *p : pts) { n += 1; sx += p->along; sy += p->across; }
+    for (const Hit *p : pts) { n += 1; sx += p->along; sy += y(p); }
     const double mx = sx / n, my = sy / n;
     double sxx = 0, sxy = 0;
     for (const Hit *p : pts) {
         sxx += (p->along - mx) * (p->along - mx);
-        sxy += (p->along - mx) * (p->across - my);
+        sxy += (p->along - mx) * (y(p) - my);
     }
     if (sxx <= 0)
         return false;
     *b = sxy / sxx;
     *a = my - *b * mx;
+    return true;
+}
+
+// a, b and c of across = a + b along + c (along - mid)^2.
+bool quadratic(const std::vector<const Hit *> &pts, double mid, double *a, double *b, double *c)
+{
+    if (pts.size() < 6)
+        return false;
+    double m[3][4] = {};
+    for (const Hit *p : pts) {
+        const double x = p->along - mid;
+        const double row[3] = {1, x, x * x};
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j)
+                m[i][j] += row[i] * row[j];
+            m[i][3] += row[i] * p->across;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        int pivot = i;
+        for (int r = i + 1; r < 3; ++r)
+            if (std::abs(m[r][i]) > std::abs(m[pivot][i])) pivot = r;
+        if (std::abs(m[pivot][i]) < 1e-12)
+            return false;
+        for (int k = 0; k < 4; ++k) std::swap(m[i][k], m[pivot][k]);
+        for (int r = 0; r < 3; ++r) {
+            if (r == i) continue;
+            const double f = m[r][i] / m[i][i];
+            for (int k = 0; k < 4; ++k) m[r][k] -= f * m[i][k];
+        }
+    }
+    const double q0 = m[0][3] / m[0][0], q1 = m[1][3] / m[1][1], q2 = m[2][3] / m[2][2];
+    // q0 + q1 x + q2 x^2 with x = along - mid.
+    *c = q2;
+    *b = q1;
+    *a = q0 - q1 * mid;
     return true;
 }
 
@@ -57,8 +95,6 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
     std::vector<FrameLine> lines;
     const int half = static_cast<int>(std::ceil(window)) + flank;
     const double step = (alongTo - alongFrom) / (kCuts - 1);
-    const QPointF dir = rough.direction();
-    const QPointF normal = rough.horizontal ? QPointF(-dir.y(), dir.x()) : QPointF(dir.y(), -dir.x());
 
     // Hits of each cut, in cut order.
     std::vector<Hit> hits;
@@ -73,6 +109,7 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
             continue;
         valid[i] = 1;
         ++validCuts;
+        const QPointF dir = rough.direction(s), normal = rough.normal(s);
         probe.cut(centre, dir, normal, half, spread, g);
         FrameProbe::dips(g, flank, kMinDepth, dips);
         for (const FrameProbe::Dip &d : dips) {
@@ -138,13 +175,15 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
         firstOfCut[static_cast<size_t>(hits[i].cut)] = i;
     for (int i = kCuts - 1; i >= 0; --i)
         firstOfCut[static_cast<size_t>(i)] = std::min(firstOfCut[static_cast<size_t>(i)], firstOfCut[static_cast<size_t>(i + 1)]);
+    double curve = rough.c;
+    auto bend = [&](double along) { return curve * (along - rough.mid) * (along - rough.mid); };
     auto nearest = [&](double a, double b, double tolerance) {
         std::vector<const Hit *> chosen;
         for (int c = 0; c < kCuts; ++c) {
             const Hit *best = nullptr;
             double bestD = tolerance;
             for (size_t i = firstOfCut[c]; i < hits.size() && hits[i].cut == c; ++i) {
-                const double d = std::abs(hits[i].across - (a + b * hits[i].along));
+                const double d = std::abs(hits[i].across - (a + b * hits[i].along + bend(hits[i].along)));
                 if (d <= bestD) { bestD = d; best = &hits[i]; }
             }
             if (best)
@@ -153,13 +192,24 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
         return chosen;
     };
 
+    // A bent line's bend is fitted too, within reason of the expected one.
+    auto fitTo = [&](const std::vector<const Hit *> &in, double *a, double *b) {
+        if (rough.c != 0 && quadratic(in, rough.mid, a, b, &curve)) {
+            const double lo = std::min(0.5 * rough.c, 1.6 * rough.c), hi = std::max(0.5 * rough.c, 1.6 * rough.c);
+            if (curve >= lo && curve <= hi)
+                return true;
+            curve = std::clamp(curve, lo, hi);
+        }
+        return leastSquares(in, curve, rough.mid, a, b);
+    };
     for (const Seed &seed : seeds) {
+        curve = rough.c;
         double b = rough.b + seed.turn;
         double a = rough.a + seed.offset - seed.turn * mid;
         std::vector<const Hit *> in = nearest(a, b, 2.0);
         bool ok = true;
         for (double tolerance : {1.5, 1.0}) {
-            if (!leastSquares(in, &a, &b)) { ok = false; break; }
+            if (!fitTo(in, &a, &b)) { ok = false; break; }
             in = nearest(a, b, tolerance);
         }
         if (!ok || in.size() < 3)
@@ -168,14 +218,14 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
         for (const Hit *h : in) { widths.push_back(h->width); depths.push_back(h->depth); }
         const double width = median(widths);
         in = nearest(a, b, std::max(0.8, 0.3 * width));
-        if (!leastSquares(in, &a, &b))
+        if (!fitTo(in, &a, &b))
             continue;
         in = nearest(a, b, std::max(0.8, 0.3 * width));
         if (static_cast<int>(in.size()) < std::max(6, validCuts / 5))
             continue;
         bool same = false;
         for (const FrameLine &l : lines)
-            if (std::abs(l.across(mid) - (a + b * mid)) < 1.0)
+            if (std::abs(l.across(mid) - (a + b * mid + bend(mid))) < 1.0)
                 same = true;
         if (same)
             continue;
@@ -183,6 +233,8 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
         line.horizontal = rough.horizontal;
         line.a = a;
         line.b = b;
+        line.c = curve;
+        line.mid = rough.mid;
         widths.clear();
         depths.clear();
         double sq = 0;
@@ -192,7 +244,7 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
         for (const Hit *h : in) {
             widths.push_back(h->width);
             depths.push_back(h->depth);
-            const double d = h->across - (a + b * h->along);
+            const double d = h->across - (a + b * h->along + bend(h->along));
             sq += d * d;
             line.seen[static_cast<size_t>(h->cut)] = 1;
         }

@@ -80,6 +80,18 @@ bool FrameShape::setSheet(const SheetIdentity &sheet, QString *error)
     const double scale = std::max<int>(1, fields.iScale) * 1000.0;
     m_widthMm = (wPole + wEquator) / 2 * kSemiMajor / scale * 1000;
     m_heightMm = height * kSemiMajor / scale * 1000;
+    // 1:500K and 1:1M: each parallel an arc of radius N cot(phi) at the
+    // sheet's scale, its centre towards the pole; a parallel arches towards
+    // the equator in its middle.
+    m_bendNorth = m_bendSouth = 0;
+    if (fields.iScale >= 500) {
+        auto bend = [&](double latDeg) {
+            const double radiusMm = kSemiMajor * primeRadius(latDeg * kDeg) / std::tan(std::abs(latDeg) * kDeg) / scale * 1000;
+            return (m_south ? 1.0 : -1.0) / (2 * radiusMm);
+        };
+        m_bendNorth = bend(latN);
+        m_bendSouth = bend(latS);
+    }
     return true;
 }
 

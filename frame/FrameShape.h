@@ -32,6 +32,11 @@ public:
     // north and south edges, and its height.
     double widthMm() const { return m_widthMm; }
     double heightMm() const { return m_heightMm; }
+    // The bend of the north or south edge on paper: across = c * along^2 in
+    // millimetres, y down, about the edge's middle. The small-scale sheets
+    // draw their parallels as circular arcs about the pole; the larger scales
+    // as straight lines (0).
+    double bendMm(bool northEdge) const { return northEdge ? m_bendNorth : m_bendSouth; }
 
     // Checks corners NW, NE, SE, SW; returns an empty text when they fit, else
     // what does not fit. `deviation` gets 0 (perfect) .. 1 (at the tolerance).
@@ -45,5 +50,7 @@ private:
     double m_minutesLat = 0;
     double m_widthMm = 0;
     double m_heightMm = 0;
+    double m_bendNorth = 0;
+    double m_bendSouth = 0;
     bool m_south = false;
 };
