@@ -74,7 +74,9 @@ cv::Mat strokesOf(const cv::Mat &reduced)
 }
 
 // How far a line runs on from a corner: steps outwards along it while cuts
-// across it show it, until a gap longer than `gap`.
+// across it show it, until a gap longer than `gap`; more than `reach` when it
+// runs on to the image's edge (a scan cut inside the frame shows map lines
+// crossing there).
 double armLength(const FrameProbe &probe, const FrameLine &line, const QPointF &corner, const QPointF &outward,
                  double start, double reach, double gap, int flank)
 {
@@ -90,7 +92,7 @@ double armLength(const FrameProbe &probe, const FrameLine &line, const QPointF &
             break;
         const QPointF p = corner + outward * t;
         if (!probe.contains(p, 1))
-            break;
+            return t - last <= gap ? reach + 1 : last; // it may run on past the image's edge
         probe.cut(p, outward, normal, half, 1, g);
         FrameProbe::dips(g, flank, least, dips);
         for (const FrameProbe::Dip &d : dips)
