@@ -14,11 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <map>
 
-#include <cstdlib>
-#define TRACE(...) do { if (std::getenv("QM_TRACE")) std::fprintf(stderr, __VA_ARGS__); } while (0)
 
 namespace {
 
@@ -178,9 +175,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const double pxPerMm = std::min(grey.cols / shape.widthMm(), grey.rows / shape.heightMm()) / 1.08;
         const double bend = horizontal ? shape.bendMm(s == FrameEdge::North) / pxPerMm : 0.0;
         for (const FrameLine &rough : FrameEdge::candidates(strokes, s, f, lean, bend)) {
-            TRACE(" rough %d: across %.1f slope %.4f votes %.2f\n", side, rough.across(length / 2), rough.b, rough.depth);
             for (FrameLine &line : FrameLineFit::fit(probe, rough, 0.02 * length, 0.98 * length, window, flank, spread)) {
-                TRACE("   fit across %.1f slope %.4f cover %.2f width %.1f\n", line.across(length / 2), line.b, line.coverage(0.25 * length, 0.75 * length), line.width);
                 if (line.coverage(0.25 * length, 0.75 * length) < 0.5)
                     continue;
                 const double mid = length / 2;
@@ -211,10 +206,6 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             }
             lines[side] = std::move(kept);
         }
-        TRACE("side %d: %zu lines\n", side, lines[side].size());
-        for (const FrameLine &l : lines[side])
-            TRACE("  across %.1f slope %.4f width %.1f depth %.0f rms %.2f cover %.2f\n", l.across(length / 2), l.b,
-                  l.width, l.depth, l.rms, l.coverage(0.25 * length, 0.75 * length));
         if (lines[side].empty()) {
             result.reason = QCoreApplication::translate("FrameFinder", "no long straight line along the %1 edge").arg(FrameEdge::sideName(s));
             return result;
@@ -285,9 +276,6 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             for (double arm : c.arm[k])
                 c.arms += arm >= kLeastArm * c.pxPerMm && arm <= kMostArm * c.pxPerMm ? 1 : 0;
         }
-        TRACE("combo %d %d %d %d: dev %.2f cover %.2f %.2f %.2f %.2f arms %d (%.0f %.0f / %.0f %.0f / %.0f %.0f / %.0f %.0f) px/mm %.2f\n",
-              c.line[0], c.line[1], c.line[2], c.line[3], c.deviation, c.coverage[0], c.coverage[1], c.coverage[2], c.coverage[3],
-              c.arms, c.arm[0][0], c.arm[0][1], c.arm[1][0], c.arm[1][1], c.arm[2][0], c.arm[2][1], c.arm[3][0], c.arm[3][1], c.pxPerMm);
         if (c.arms < 7)
             continue;
         // One pen drew the frame all round: its four lines are alike.
@@ -344,7 +332,6 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             return result;
         }
     }
-    TRACE("best %d %d %d %d score %.3f\n", best.line[0], best.line[1], best.line[2], best.line[3], best.score);
 
     // The checks of the chosen frame, by what the search did not look at.
     const FrameLine *l[4] = {&lines[0][best.line[0]], &lines[1][best.line[1]], &lines[2][best.line[2]], &lines[3][best.line[3]]};
@@ -372,7 +359,6 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             rough.a += out * (near + far) / 2 * std::hypot(1.0, line.b);
             for (const FrameLine &other : FrameLineFit::fit(probe, rough, lo, hi, (far - near) / 2, flank, spread)) {
                 const double cover = other.coverage(lo + 0.02 * (hi - lo), hi - 0.02 * (hi - lo));
-                TRACE("  side %d: outside line at %.1f cover %.2f\n", side, std::abs(other.across((lo + hi) / 2) - line.across((lo + hi) / 2)), cover);
                 if (cover >= 0.5) {
                     result.reason = QCoreApplication::translate("FrameFinder", "another long line runs along the %1 edge just outside the frame").arg(FrameEdge::sideName(s));
                     return result;
@@ -407,7 +393,6 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             return double(n) / v.size();
         };
         const double in = ink(inside), o = ink(outside);
-        TRACE("  side %d: band %.0f depth %.0f paper %d ink in %.3f out %.3f\n", side, band, depth, paper, in, o);
         inkIn += in;
         inkOut += o;
         edgesWithMap += in >= 0.1 * o ? 1 : 0;
