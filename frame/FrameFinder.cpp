@@ -160,7 +160,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     // Each side: the long lines of the coarse search, each fitted on the
     // full-size scan, where it may turn out to be two or three lines.
     const int flank = f + 4;
-    const int spread = std::max(2, f);
+    const int spread = std::max(2, f / 2);
     // The rough line may lie a reduced pixel or two off, or on a road drawn
     // beside the frame line: the window takes in both.
     const double window = 2.0 * f + 12;

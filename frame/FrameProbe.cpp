@@ -15,17 +15,25 @@ bool FrameProbe::contains(const QPointF &p, double margin) const
 
 float FrameProbe::value(double x, double y) const
 {
-    x = std::clamp(x, 0.0, double(m_grey.cols - 1));
-    y = std::clamp(y, 0.0, double(m_grey.rows - 1));
-    const int x0 = std::min(static_cast<int>(x), m_grey.cols - 2 < 0 ? 0 : m_grey.cols - 2);
-    const int y0 = std::min(static_cast<int>(y), m_grey.rows - 2 < 0 ? 0 : m_grey.rows - 2);
-    const int x1 = std::min(x0 + 1, m_grey.cols - 1);
-    const int y1 = std::min(y0 + 1, m_grey.rows - 1);
+    if (!(x >= 0 && y >= 0 && x < m_grey.cols - 1 && y < m_grey.rows - 1)) {
+        // At or beyond the last row or column: clamped to the image.
+        x = std::clamp(x, 0.0, double(m_grey.cols - 1));
+        y = std::clamp(y, 0.0, double(m_grey.rows - 1));
+        const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
+        const int x1 = std::min(x0 + 1, m_grey.cols - 1), y1 = std::min(y0 + 1, m_grey.rows - 1);
+        const float fx = static_cast<float>(x - x0), fy = static_cast<float>(y - y0);
+        const uchar *r0 = m_grey.ptr(y0);
+        const uchar *r1 = m_grey.ptr(y1);
+        const float top = r0[x0] + fx * (r0[x1] - r0[x0]);
+        const float bottom = r1[x0] + fx * (r1[x1] - r1[x0]);
+        return top + fy * (bottom - top);
+    }
+    const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
     const float fx = static_cast<float>(x - x0), fy = static_cast<float>(y - y0);
-    const uchar *r0 = m_grey.ptr(y0);
-    const uchar *r1 = m_grey.ptr(y1);
-    const float top = r0[x0] + fx * (r0[x1] - r0[x0]);
-    const float bottom = r1[x0] + fx * (r1[x1] - r1[x0]);
+    const uchar *r0 = m_grey.ptr(y0) + x0;
+    const uchar *r1 = r0 + m_grey.step[0];
+    const float top = r0[0] + fx * (r0[1] - r0[0]);
+    const float bottom = r1[0] + fx * (r1[1] - r1[0]);
     return top + fy * (bottom - top);
 }
 
