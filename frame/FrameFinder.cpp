@@ -64,7 +64,7 @@ cv::Mat strokesOf(const cv::Mat &reduced)
     int median = 0;
     for (int seen = 0; median < 255 && seen + histogram[median] < total / 2; ++median)
         seen += histogram[median];
-    const double threshold = std::max(16.0, 4.0 * (median + 1));
+    const double threshold = std::max(10.0, 3.0 * (median + 1));
     cv::Mat strokes;
     cv::threshold(hat, strokes, threshold, 255, cv::THRESH_BINARY);
     return strokes;

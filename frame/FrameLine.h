@@ -70,8 +70,9 @@ inline QPointF crossing(const FrameLine &h, const FrameLine &v)
     // y = h(x) and x = v(y): from the crossing of their tangents, a few steps.
     double x = v.across(h.across(v.a)), y = h.across(x);
     for (int i = 0; i < 4; ++i) {
-        const double hb = h.slope(x), ha = y - hb * x;
-        const double vb = v.slope(y), va = x - vb * y;
+        // The tangents of both at the last guess, each through its own line.
+        const double hb = h.slope(x), ha = h.across(x) - hb * x;
+        const double vb = v.slope(y), va = v.across(y) - vb * y;
         x = (va + vb * ha) / (1 - hb * vb);
         y = h.across(x);
     }
