@@ -171,10 +171,16 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const bool horizontal = FrameEdge::horizontal(s);
         const double lean = horizontal ? 0.0 : (shape.south() ? half : -half);
         const double length = horizontal ? grey.cols : grey.rows;
-        // The bend of an arched edge, at about the scale the frame has here.
+        // The bend of an arched edge, at about the scale the frame has here;
+        // such a sheet may be drawn with straight edges all the same.
         const double pxPerMm = std::min(grey.cols / shape.widthMm(), grey.rows / shape.heightMm()) / 1.08;
         const double bend = horizontal ? shape.bendMm(s == FrameEdge::North) / pxPerMm : 0.0;
-        for (const FrameLine &rough : FrameEdge::candidates(strokes, s, f, lean, bend)) {
+        std::vector<FrameLine> roughs = FrameEdge::candidates(strokes, s, f, lean);
+        if (bend != 0) {
+            const std::vector<FrameLine> bent = FrameEdge::candidates(strokes, s, f, lean, bend);
+            roughs.insert(roughs.end(), bent.begin(), bent.end());
+        }
+        for (const FrameLine &rough : roughs) {
             for (FrameLine &line : FrameLineFit::fit(probe, rough, 0.02 * length, 0.98 * length, window, flank, spread)) {
                 if (line.coverage(0.25 * length, 0.75 * length) < 0.5)
                     continue;
