@@ -30,6 +30,10 @@ constexpr double kLeastArm = 1.2;
 // and stop at the minute frame, across the label band: a line running on
 // further is a line of the map (a grid line) crossing another.
 constexpr double kMostArm = 16.0;
+// The lines of the minute frame and the outer line lie this far outside the
+// frame line, mm.
+constexpr double kParallelFrom = 1.0;
+constexpr double kParallelTo = 25.0;
 // Corners of two frames this far apart are different frames, pixels.
 constexpr double kSameFrame = 3.0;
 // Two different frames whose scores differ by less than this are a tie.
@@ -224,6 +228,31 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         return side == FrameEdge::North || side == FrameEdge::West ? -l.across(at) : l.across(at);
     };
 
+    // A frame line runs parallel to the lines printed outside it on its side
+    // (the minute frame's, the outer line), where there are such: a grid
+    // line crossing it at a small angle does not.
+    const double pxPerMmGuess = std::min(grey.cols / shape.widthMm(), grey.rows / shape.heightMm()) / 1.08;
+    std::vector<char> parallel[4];
+    for (int side = 0; side < 4; ++side) {
+        const double length = FrameEdge::horizontal(static_cast<FrameEdge::Side>(side)) ? grey.cols : grey.rows;
+        const double sign = side == FrameEdge::North || side == FrameEdge::West ? -1 : 1;
+        for (const FrameLine &line : lines[side]) {
+            bool found = false;
+            for (const FrameLine &other : lines[side]) {
+                double least = 1e9, most = -1e9;
+                for (double at : {0.1, 0.5, 0.9}) {
+                    const double d = sign * (other.across(at * length) - line.across(at * length));
+                    least = std::min(least, d);
+                    most = std::max(most, d);
+                }
+                if (least >= kParallelFrom * pxPerMmGuess && most <= kParallelTo * pxPerMmGuess
+                    && most - least <= std::max(2.0, 0.0008 * length))
+                    found = true;
+            }
+            parallel[side].push_back(found ? 1 : 0);
+        }
+    }
+
     // Every four lines that make a frame of the sheet's shape, whose lines run
     // all along their edges and on outwards past each corner.
     std::map<std::array<int, 3>, std::pair<double, double>> armCache; // (h, v, corner) -> arms
@@ -291,8 +320,11 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             darkest = std::max(darkest, line->depth);
         }
         c.alike = lightest / darkest;
+        int parallels = 0;
+        for (int side = 0; side < 4; ++side)
+            parallels += parallel[side][static_cast<size_t>(c.line[side])];
         c.score = (c.coverage[0] + c.coverage[1] + c.coverage[2] + c.coverage[3]) / 4 + 0.5 * c.arms / 8.0
-                  - 0.3 * c.deviation + 0.5 * c.alike;
+                  - 0.3 * c.deviation + 0.5 * c.alike + 0.3 * parallels;
         combos.push_back(c);
     }
     if (combos.empty()) {
