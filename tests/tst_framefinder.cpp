@@ -2,6 +2,7 @@
 // the tuning range, images that are no sheets, and files that are no images.
 #include "frame/FrameFinder.h"
 #include "common/SheetImages.h"
+#include "frame/FrameLine.h"
 #include "frame/SheetDrawer.h"
 #include "sheet/SheetIdentity.h"
 
@@ -40,6 +41,10 @@ private slots:
     void nonSheets();
     void badFiles_data();
     void badFiles();
+    // Where a line running west-east meets one running north-south, bent or
+    // straight, steep or not: the point lies on both.
+    void crossing_data();
+    void crossing();
 
 private:
     QTemporaryDir m_dir;
@@ -151,6 +156,41 @@ void TestFrameFinder::badFiles()
     const FrameResult r = FrameFinder::find(path, id);
     QVERIFY(!r.found);
     QVERIFY2(r.reason.contains(reasonPart), qPrintable(r.reason));
+}
+
+void TestFrameFinder::crossing_data()
+{
+    QTest::addColumn<double>("hb");    // west-east line: y = ha + hb x + hc (x - 1400)^2
+    QTest::addColumn<double>("hc");
+    QTest::addColumn<double>("vb");    // north-south line: x = va + vb y
+    QTest::addColumn<double>("va");
+    QTest::newRow("straight, square") << 0.0 << 0.0 << 0.0 << 100.0;
+    QTest::newRow("straight, turned") << 0.02 << 0.0 << -0.02 << 150.0;
+    // An arched 1:1M sheet's south edge meeting its steep west edge far from
+    // the arc's middle (where the tangent's slope is far from the chord's).
+    QTest::newRow("arched, steep side") << 0.0451 << -3.64e-5 << -0.144 << 455.7;
+    QTest::newRow("arched, other corner") << 0.0451 << -3.64e-5 << 0.054 << 2640.0;
+}
+
+void TestFrameFinder::crossing()
+{
+    QFETCH(double, hb);
+    QFETCH(double, hc);
+    QFETCH(double, vb);
+    QFETCH(double, va);
+    FrameLine h;
+    h.horizontal = true;
+    h.a = 2500;
+    h.b = hb;
+    h.c = hc;
+    h.mid = 1400;
+    FrameLine v;
+    v.horizontal = false;
+    v.a = va;
+    v.b = vb;
+    const QPointF p = ::crossing(h, v);
+    QVERIFY2(std::abs(h.across(p.x()) - p.y()) < 1e-6, qPrintable(QStringLiteral("%1 off the west-east line").arg(h.across(p.x()) - p.y())));
+    QVERIFY2(std::abs(v.across(p.y()) - p.x()) < 1e-6, qPrintable(QStringLiteral("%1 off the north-south line").arg(v.across(p.y()) - p.x())));
 }
 
 QTEST_GUILESS_MAIN(TestFrameFinder)
