@@ -389,15 +389,26 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const double out = side == FrameEdge::North || side == FrameEdge::West ? -1 : +1;
         const double near = 2 * line.width + 3;
 
-        // No other long line just outside, across the label band: a frame
-        // line has only the labels beside it until the minute frame.
+        // No other line just outside, across the label band, as good a frame
+        // line: a frame line has only the labels beside it until the minute
+        // frame.
         const double far = 0.8 * band;
         if (far - near > 2) {
             FrameLine rough = line;
             rough.a += out * (near + far) / 2 * std::hypot(1.0, line.b);
             for (const FrameLine &other : FrameLineFit::fit(probe, rough, lo, hi, (far - near) / 2, flank, spread)) {
                 const double cover = other.coverage(lo + 0.02 * (hi - lo), hi - 0.02 * (hi - lo));
-                if (cover >= 0.5) {
+                // As good a frame line: as long, or running parallel to the
+                // frame line (a grid line drawn out across the band at a
+                // small angle to it is neither).
+                double least = 1e9, most = -1e9;
+                for (double at : {0.1, 0.5, 0.9}) {
+                    const double d = other.across(lo + at * (hi - lo)) - line.across(lo + at * (hi - lo));
+                    least = std::min(least, d);
+                    most = std::max(most, d);
+                }
+                const bool alongside = most - least <= std::max(2.0, 0.0008 * (hi - lo));
+                if (cover >= 0.5 && (alongside || cover >= best.coverage[side] - 0.1)) {
                     result.reason = QCoreApplication::translate("FrameFinder", "another long line runs along the %1 edge just outside the frame").arg(FrameEdge::sideName(s));
                     return result;
                 }
