@@ -124,49 +124,56 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
         return lines;
 
     // Offsets from the rough line, half a pixel a bin, over small turns of
-    // it (the rough line's slope is a reduced image's): each line is a peak.
+    // it (the rough line's slope is a reduced image's) and, for a bent line,
+    // over its bend (the scale it was guessed at may be a tenth or two off):
+    // each line is a peak.
     const double mid = (alongFrom + alongTo) / 2;
     const double reach = std::max(1.0, (alongTo - alongFrom) / 2);
     const double turnStep = 0.4 / reach;
     const int turns = 2 * static_cast<int>(std::ceil(kMaxTurn / turnStep)) + 1;
     const int bins = static_cast<int>(std::ceil(4 * (window + 1))) + 3;
-    std::vector<double> histogram(static_cast<size_t>(turns) * bins, 0);
     auto turnOf = [&](int t) { return (t - turns / 2) * turnStep; };
-    for (const Hit &h : hits) {
-        const double base = h.across - rough.across(h.along);
-        for (int t = 0; t < turns; ++t) {
-            const double offset = base - turnOf(t) * (h.along - mid);
-            const int k = static_cast<int>(std::lround(2 * (offset + window + 1))) + 1;
-            if (k >= 0 && k < bins)
-                histogram[static_cast<size_t>(t) * bins + k] += 1;
-        }
-    }
-    auto count = [&](int t, int k) {
-        if (t < 0 || t >= turns || k < 1 || k + 1 >= bins)
-            return 0.0;
-        const double *row = histogram.data() + static_cast<size_t>(t) * bins;
-        return row[k - 1] + 2 * row[k] + row[k + 1];
-    };
-    struct Seed { double count; double turn; double offset; };
+    struct Seed { double count; double turn; double offset; double bend; };
     std::vector<Seed> seeds;
     const double least = 4 * std::max(6.0, 0.2 * validCuts);
-    for (int t = 0; t < turns; ++t)
-        for (int k = 1; k + 1 < bins; ++k) {
-            const double v = count(t, k);
-            if (v < least)
-                continue;
-            bool top = true;
-            for (int dt = -2; dt <= 2 && top; ++dt)
-                for (int dk = -2; dk <= 2 && top; ++dk) {
-                    if (dt == 0 && dk == 0)
-                        continue;
-                    const double w = count(t + dt, k + dk);
-                    if (w > v || (w == v && (dt < 0 || (dt == 0 && dk < 0))))
-                        top = false;
-                }
-            if (top)
-                seeds.push_back({v, turnOf(t), (k - 1) / 2.0 - window - 1});
+    std::vector<double> histogram(static_cast<size_t>(turns) * bins, 0);
+    const std::vector<double> bends = rough.c != 0 ? std::vector<double>{0.8, 0.9, 1.0, 1.12, 1.25} : std::vector<double>{1.0};
+    for (double factor : bends) {
+        std::fill(histogram.begin(), histogram.end(), 0.0);
+        for (const Hit &h : hits) {
+            const double base = h.across - rough.across(h.along)
+                                - (factor - 1) * rough.c * (h.along - rough.mid) * (h.along - rough.mid);
+            for (int t = 0; t < turns; ++t) {
+                const double offset = base - turnOf(t) * (h.along - mid);
+                const int k = static_cast<int>(std::lround(2 * (offset + window + 1))) + 1;
+                if (k >= 0 && k < bins)
+                    histogram[static_cast<size_t>(t) * bins + k] += 1;
+            }
         }
+        auto count = [&](int t, int k) {
+            if (t < 0 || t >= turns || k < 1 || k + 1 >= bins)
+                return 0.0;
+            const double *row = histogram.data() + static_cast<size_t>(t) * bins;
+            return row[k - 1] + 2 * row[k] + row[k + 1];
+        };
+        for (int t = 0; t < turns; ++t)
+            for (int k = 1; k + 1 < bins; ++k) {
+                const double v = count(t, k);
+                if (v < least)
+                    continue;
+                bool top = true;
+                for (int dt = -2; dt <= 2 && top; ++dt)
+                    for (int dk = -2; dk <= 2 && top; ++dk) {
+                        if (dt == 0 && dk == 0)
+                            continue;
+                        const double w = count(t + dt, k + dk);
+                        if (w > v || (w == v && (dt < 0 || (dt == 0 && dk < 0))))
+                            top = false;
+                    }
+                if (top)
+                    seeds.push_back({v, turnOf(t), (k - 1) / 2.0 - window - 1, rough.c * factor});
+            }
+    }
     std::sort(seeds.begin(), seeds.end(), [](const Seed &x, const Seed &y) { return x.count > y.count; });
 
     // Per cut, the hit nearest a line within a tolerance.
@@ -203,7 +210,7 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
         return leastSquares(in, curve, rough.mid, a, b);
     };
     for (const Seed &seed : seeds) {
-        curve = rough.c;
+        curve = seed.bend;
         double b = rough.b + seed.turn;
         double a = rough.a + seed.offset - seed.turn * mid;
         std::vector<const Hit *> in = nearest(a, b, 2.0);
