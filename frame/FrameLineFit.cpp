@@ -137,7 +137,16 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
     std::vector<Seed> seeds;
     const double least = 4 * std::max(6.0, 0.2 * validCuts);
     std::vector<double> histogram(static_cast<size_t>(turns) * bins, 0);
-    const std::vector<double> bends = rough.c != 0 ? std::vector<double>{0.8, 0.9, 1.0, 1.12, 1.25} : std::vector<double>{1.0};
+    // Bends a quarter either way, in steps that move the line's ends by half a pixel.
+    std::vector<double> bends{1.0};
+    if (rough.c != 0) {
+        const double far = std::max(std::abs(alongFrom - rough.mid), std::abs(alongTo - rough.mid));
+        const double sag = std::abs(rough.c) * far * far;
+        const int steps = std::clamp(static_cast<int>(std::ceil(0.25 * sag / 0.5)), 2, 60);
+        bends.clear();
+        for (int i = -steps; i <= steps; ++i)
+            bends.push_back(1.0 + 0.25 * i / steps);
+    }
     for (double factor : bends) {
         std::fill(histogram.begin(), histogram.end(), 0.0);
         for (const Hit &h : hits) {
