@@ -1,5 +1,7 @@
 #include "frame/FrameEdge.h"
 
+#include "frame/FramePeaks.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -89,24 +91,7 @@ std::vector<FrameLine> FrameEdge::candidates(const cv::Mat &strokes, Side side, 
     struct Peak { int votes; int a; int k; };
     std::vector<Peak> peaks;
     const int least = static_cast<int>(kCover * length);
-    for (int a = 0; a < angles; ++a)
-        for (int k = 1; k + 1 < rhos; ++k) {
-            const int v = votes(a, k);
-            if (v < least)
-                continue;
-            bool top = true;
-            for (int da = -3; da <= 3 && top; ++da)
-                for (int dk = -2; dk <= 2 && top; ++dk) {
-                    if (da == 0 && dk == 0)
-                        continue;
-                    const int w = votes(a + da, k + dk);
-                    // Ties go to the first of equals.
-                    if (w > v || (w == v && (da < 0 || (da == 0 && dk < 0))))
-                        top = false;
-                }
-            if (top)
-                peaks.push_back({v, a, k});
-        }
+    forEachPeak(angles, rhos, 3, 2, least, votes, [&](int a, int k, int v) { peaks.push_back({v, a, k}); });
     std::sort(peaks.begin(), peaks.end(), [](const Peak &p, const Peak &q) { return p.votes > q.votes; });
     std::vector<Peak> kept;
     // A weaker peak whose line meets or nears a stronger one's within the

@@ -1,5 +1,6 @@
 #include "frame/FrameLineFit.h"
 
+#include "frame/FramePeaks.h"
 #include "frame/FrameProbe.h"
 
 #include <algorithm>
@@ -165,23 +166,9 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
             const double *row = histogram.data() + static_cast<size_t>(t) * bins;
             return row[k - 1] + 2 * row[k] + row[k + 1];
         };
-        for (int t = 0; t < turns; ++t)
-            for (int k = 1; k + 1 < bins; ++k) {
-                const double v = count(t, k);
-                if (v < least)
-                    continue;
-                bool top = true;
-                for (int dt = -2; dt <= 2 && top; ++dt)
-                    for (int dk = -2; dk <= 2 && top; ++dk) {
-                        if (dt == 0 && dk == 0)
-                            continue;
-                        const double w = count(t + dt, k + dk);
-                        if (w > v || (w == v && (dt < 0 || (dt == 0 && dk < 0))))
-                            top = false;
-                    }
-                if (top)
-                    seeds.push_back({v, turnOf(t), (k - 1) / 2.0 - window - 1, rough.c * factor});
-            }
+        forEachPeak(turns, bins, 2, 2, least, count, [&](int t, int k, double v) {
+            seeds.push_back({v, turnOf(t), (k - 1) / 2.0 - window - 1, rough.c * factor});
+        });
     }
     std::sort(seeds.begin(), seeds.end(), [](const Seed &x, const Seed &y) { return x.count > y.count; });
 
