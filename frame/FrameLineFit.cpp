@@ -138,28 +138,58 @@ std::vector<FrameLine> FrameLineFit::fit(const FrameProbe &probe, const FrameLin
     std::vector<Seed> seeds;
     const double least = 4 * std::max(6.0, 0.2 * validCuts);
     std::vector<double> histogram(static_cast<size_t>(turns) * bins, 0);
-    // Bends a quarter either way, in steps that move the line's ends by half a pixel.
+    // Bends a quarter either way: first in steps that move the line's ends by
+    // three pixels (and every other turn), then by half a pixel about the
+    // best of those.
     std::vector<double> bends{1.0};
+    double fineStep = 0;
     if (rough.c != 0) {
         const double far = std::max(std::abs(alongFrom - rough.mid), std::abs(alongTo - rough.mid));
         const double sag = std::abs(rough.c) * far * far;
-        const int steps = std::clamp(static_cast<int>(std::ceil(0.25 * sag / 0.5)), 2, 60);
+        const int steps = std::clamp(static_cast<int>(std::ceil(0.25 * sag / 3)), 2, 30);
         bends.clear();
         for (int i = -steps; i <= steps; ++i)
             bends.push_back(1.0 + 0.25 * i / steps);
+        fineStep = 0.5 / std::max(sag, 1.0);
     }
-    for (double factor : bends) {
+    auto vote = [&](double factor, int turnStride) {
         std::fill(histogram.begin(), histogram.end(), 0.0);
+        double most = 0;
         for (const Hit &h : hits) {
             const double base = h.across - rough.across(h.along)
                                 - (factor - 1) * rough.c * (h.along - rough.mid) * (h.along - rough.mid);
-            for (int t = 0; t < turns; ++t) {
+            for (int t = 0; t < turns; t += turnStride) {
                 const double offset = base - turnOf(t) * (h.along - mid);
                 const int k = static_cast<int>(std::lround(2 * (offset + window + 1))) + 1;
                 if (k >= 0 && k < bins)
-                    histogram[static_cast<size_t>(t) * bins + k] += 1;
+                    most = std::max(most, histogram[static_cast<size_t>(t) * bins + k] += 1);
             }
         }
+        return most;
+    };
+    // The bends the lines here follow best: those near the highest vote (the
+    // frame's lines and the minute frame's beside them are arcs about one pole).
+    if (bends.size() > 1) {
+        double best = 1, bestVote = -1;
+        for (double factor : bends) {
+            const double v = vote(factor, 2);
+            if (v > bestVote) { bestVote = v; best = factor; }
+        }
+        const double coarse = bends[1] - bends[0];
+        bends.clear();
+        for (double factor = best - coarse; factor <= best + coarse + 1e-12; factor += fineStep)
+            bends.push_back(factor);
+    }
+    std::vector<double> most(bends.size(), 0);
+    if (bends.size() > 1)
+        for (size_t i = 0; i < bends.size(); ++i)
+            most[i] = vote(bends[i], 1);
+    const double top = *std::max_element(most.begin(), most.end());
+    for (size_t i = 0; i < bends.size(); ++i) {
+        if (bends.size() > 1 && most[i] < 0.8 * top)
+            continue;
+        const double factor = bends[i];
+        vote(factor, 1);
         auto count = [&](int t, int k) {
             if (t < 0 || t >= turns || k < 1 || k + 1 >= bins)
                 return 0.0;
