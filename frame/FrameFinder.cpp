@@ -16,7 +16,6 @@
 #include <cmath>
 #include <map>
 
-
 namespace {
 
 // Long side of the reduced image the coarse search runs on.
@@ -335,13 +334,16 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     }
 
     // A frame lying outside another on every side, in no part inside it (a
-    // line crossing another at a small angle is neither), is
-    // the inner frame; the other is made of lines of the map.
+    // line crossing another at a small angle is neither), with lines as whole
+    // and as alike, is the inner frame; the other is made of lines of the map.
     auto dominates = [&](const Combo &x, const Combo &y) {
         if (x.alike < y.alike - 0.15)
             return false;
         bool further = false;
-        for (int side = 0; side < 4; ++side)
+        for (int side = 0; side < 4; ++side) {
+            // A line outside only where it is as whole as the other.
+            if (x.line[side] != y.line[side] && x.coverage[side] < y.coverage[side] - 0.1)
+                return false;
             for (int end = 0; end < 2; ++end) {
                 const double dx = outer(side, lines[side][x.line[side]], end), dy = outer(side, lines[side][y.line[side]], end);
                 if (dx < dy - 0.5)
@@ -349,6 +351,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
                 if (dx > dy + 2)
                     further = true;
             }
+        }
         return further;
     };
     std::vector<const Combo *> free;
