@@ -376,6 +376,36 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
 
     // The checks of the chosen frame, by what the search did not look at.
     const FrameLine *l[4] = {&lines[0][best.line[0]], &lines[1][best.line[1]], &lines[2][best.line[2]], &lines[3][best.line[3]]};
+
+    // A frame line not parallel to the lines printed outside it, with a line
+    // that is lying outside it as whole: that one may be the frame line (the
+    // chosen one a grid line turned against the frame), so the frame is unsure.
+    for (int side = 0; side < 4; ++side) {
+        if (parallel[side][static_cast<size_t>(best.line[side])])
+            continue;
+        const FrameLine &line = *l[side];
+        const double length = FrameEdge::horizontal(static_cast<FrameEdge::Side>(side)) ? grey.cols : grey.rows;
+        const double sign = side == FrameEdge::North || side == FrameEdge::West ? -1 : 1;
+        const double from = line.alongOf(best.corners[side]), to = line.alongOf(best.corners[(side + 1) % 4]);
+        const double lo = std::min(from, to), hi = std::max(from, to);
+        for (size_t i = 0; i < lines[side].size(); ++i) {
+            const FrameLine &other = lines[side][i];
+            if (!parallel[side][i] || &other == &line)
+                continue;
+            double least = 1e9, most = -1e9;
+            for (double at : {0.1, 0.5, 0.9}) {
+                const double d = sign * (other.across(at * length) - line.across(at * length));
+                least = std::min(least, d);
+                most = std::max(most, d);
+            }
+            const double cover = other.coverage(lo + 0.02 * (hi - lo), hi - 0.02 * (hi - lo));
+            if (least >= 2 && most <= kParallelTo * best.pxPerMm && cover >= best.coverage[side] - 0.1) {
+                result.reason = QCoreApplication::translate("FrameFinder", "another long line runs along the %1 edge just outside the frame")
+                                    .arg(FrameEdge::sideName(static_cast<FrameEdge::Side>(side)));
+                return result;
+            }
+        }
+    }
     double inkIn = 0, inkOut = 0;
     int edgesWithMap = 0;
     for (int side = 0; side < 4; ++side) {
