@@ -33,6 +33,12 @@ constexpr double kMostArm = 16.0;
 // frame line, mm.
 constexpr double kParallelFrom = 1.0;
 constexpr double kParallelTo = 25.0;
+// How far two lines printed parallel may seem to close in or part over a
+// stretch this long, pixels (fitting and the paper's unevenness).
+double parallelSpread(double length)
+{
+    return std::max(3.0, 0.0012 * length);
+}
 // Corners of two frames this far apart are different frames, pixels.
 constexpr double kSameFrame = 3.0;
 // Two different frames whose scores differ by less than this are a tie.
@@ -245,7 +251,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
                     most = std::max(most, d);
                 }
                 if (least >= kParallelFrom * pxPerMmGuess && most <= kParallelTo * pxPerMmGuess
-                    && most - least <= std::max(2.0, 0.0008 * length))
+                    && most - least <= parallelSpread(length))
                     found = true;
             }
             parallel[side].push_back(found ? 1 : 0);
@@ -378,8 +384,10 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     const FrameLine *l[4] = {&lines[0][best.line[0]], &lines[1][best.line[1]], &lines[2][best.line[2]], &lines[3][best.line[3]]};
 
     // A frame line not parallel to the lines printed outside it, with a line
-    // that is lying outside it as whole: that one may be the frame line (the
-    // chosen one a grid line turned against the frame), so the frame is unsure.
+    // outside it as whole that is parallel to lines outside it, or a thick
+    // outer line all along: that one or one beside it may be the frame line
+    // (the chosen one a grid line turned against the frame), so the frame is
+    // unsure.
     for (int side = 0; side < 4; ++side) {
         if (parallel[side][static_cast<size_t>(best.line[side])])
             continue;
@@ -390,7 +398,10 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
         const double lo = std::min(from, to), hi = std::max(from, to);
         for (size_t i = 0; i < lines[side].size(); ++i) {
             const FrameLine &other = lines[side][i];
-            if (!parallel[side][i] || &other == &line)
+            // The outer line (thick, printed parallel to the frame) counts
+            // even without lines outside it to be parallel to.
+            const bool thick = other.width >= std::max(3.0, 2 * line.width);
+            if ((!parallel[side][i] && !thick) || &other == &line)
                 continue;
             double least = 1e9, most = -1e9;
             for (double at : {0.1, 0.5, 0.9}) {
@@ -399,7 +410,8 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
                 most = std::max(most, d);
             }
             const double cover = other.coverage(lo + 0.02 * (hi - lo), hi - 0.02 * (hi - lo));
-            if (least >= 2 && most <= kParallelTo * best.pxPerMm && cover >= best.coverage[side] - 0.1) {
+            if (least >= 2 && most <= kParallelTo * best.pxPerMm
+                && (parallel[side][i] ? cover >= best.coverage[side] - 0.1 : cover >= 0.9)) {
                 result.reason = QCoreApplication::translate("FrameFinder", "another long line runs along the %1 edge just outside the frame")
                                     .arg(FrameEdge::sideName(static_cast<FrameEdge::Side>(side)));
                 return result;
@@ -440,7 +452,7 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
                     least = std::min(least, d);
                     most = std::max(most, d);
                 }
-                const bool alongside = most - least <= std::max(2.0, 0.0008 * (hi - lo));
+                const bool alongside = most - least <= parallelSpread(hi - lo);
                 if (cover >= 0.5 && (alongside || cover >= best.coverage[side] - 0.1)) {
                     result.reason = QCoreApplication::translate("FrameFinder", "another long line runs along the %1 edge just outside the frame").arg(FrameEdge::sideName(s));
                     return result;
