@@ -263,7 +263,7 @@ void PrintedSheet::paint(QPainter &p, Rng &rng) const
 {
     const bool colour = m_scan.colour;
     Ink ink;
-    ink.paper = m_scan.yellowed ? QColor(236, 224, 190) : grey(m_print.paper);
+    ink.paper = m_scan.yellowed ? QColor(244, 236, 208) : grey(m_print.paper);
     auto faded = [&](const QColor &c) { return mix(c, ink.paper, m_print.fade); };
     const int v = m_print.frameInk;
     QColor frame = grey(v);
@@ -703,7 +703,7 @@ void PrintedSheet::paintFrame(QPainter &p, Rng &rng, const Ink &ink) const
             }
             continue;
         }
-        const double hatchGap = uniform(rng, 0.18, 0.32);
+        const double hatchGap = uniform(rng, 0.2, 0.4), hatchPen = hatchGap * uniform(rng, 0.25, 0.45);
         for (int j = 0; j < n; ++j) {
             const double t0 = j / span, t1 = std::min(1.0, (j + 1) / span);
             const bool dark = (j % 2 == 0) == (e < 2);
@@ -720,7 +720,7 @@ void PrintedSheet::paintFrame(QPainter &p, Rng &rng, const Ink &ink) const
                 barPath.addPolygon(bar);
                 p.save();
                 p.setClipPath(barPath, Qt::IntersectClip);
-                p.setPen(QPen(ink.frame, hatchGap * 0.45));
+                p.setPen(QPen(ink.frame, hatchPen));
                 const double len = length(e) * (t1 - t0);
                 for (double s = -f.strip; s < len + f.strip; s += hatchGap) {
                     const double ta = t0 + s / length(e), tb = t0 + (s + f.strip) / length(e);

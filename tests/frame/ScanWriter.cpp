@@ -170,7 +170,7 @@ void ScanWriter::age(QImage &image, const SheetScan &scan, Rng &rng)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     if (scan.yellowed)
-        multiply(p, QColor(250, 236, 200), all);
+        multiply(p, QColor(253, 246, 222), all);
     if (scan.unevenLight) {
         // Brighter in one place, falling off towards a side.
         const double a = uniform(rng, 0, 2 * M_PI);
