@@ -440,7 +440,7 @@ void PrintedSheet::paintMap(QPainter &p, Rng &rng, const Ink &ink) const
         p.setPen(town ? QPen(ink.black, 0.1) : Qt::NoPen);
         for (int j = 0; j < houses; ++j) {
             const QPointF h = c + QPointF(uniform(rng, -spread, spread), uniform(rng, -spread, spread) * 0.6);
-            const double s = town ? uniform(rng, 1.5, 4) : uniform(rng, 0.4, 1.0);
+            const double s = town ? uniform(rng, 0.8, 2.5) : uniform(rng, 0.4, 1.0);
             p.setBrush(town ? ink.orange : ink.black);
             p.drawRect(QRectF(h, QSizeF(s, s * uniform(rng, 0.6, 1.4))));
         }
@@ -807,7 +807,9 @@ void PrintedSheet::paintCollar(QPainter &p, Rng &rng, const Ink &ink) const
     }
     // Below: the scale, the scale bar, notes, the declination diagram.
     const double y = box.bottom() + uniform(rng, 3, 7);
-    centred(p, QPointF(box.center().x(), y + 2), QStringLiteral("1:%1 000").arg(m_scan.scale), 3.5, 0.12);
+    const QString scale = m_scan.scale >= 1000 ? QStringLiteral("1:%1 000 000").arg(m_scan.scale / 1000)
+                                               : QStringLiteral("1:%1 000").arg(m_scan.scale);
+    centred(p, QPointF(box.center().x(), y + 2), scale, 3.5, 0.12);
     const double seg = 10.0;
     for (int i = 0; i < 8; ++i) {
         const QRectF r(box.center().x() - 4 * seg + i * seg, y + 7, seg, 1.2);
