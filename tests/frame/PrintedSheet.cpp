@@ -754,7 +754,15 @@ void PrintedSheet::paintFrame(QPainter &p, Rng &rng, const Ink &ink) const
     ring.closeSubpath();
     ring.setFillRule(Qt::OddEvenFill);
     p.setPen(Qt::NoPen);
-    p.setBrush(ink.outer);
+    if (f.outerDithered && chance(rng, 0.5)) {
+        // A halftone: the frame's ink in a pattern of device pixels.
+        QBrush halftone(ink.frame, chance(rng, 0.5) ? Qt::Dense2Pattern : Qt::Dense3Pattern);
+        halftone.setTransform(p.transform().inverted());
+        p.fillPath(ring, ink.paper);
+        p.setBrush(halftone);
+    } else {
+        p.setBrush(ink.outer);
+    }
     p.drawPath(ring);
     p.setBrush(Qt::NoBrush);
     if (f.numberBreak) {
