@@ -778,7 +778,8 @@ SheetScan cutSheet(NonSheet kind, SheetScan s, Rng &rng)
     SheetPrint &f = s.print;
     const double out = PrintedSheet(s).outerOutside();
     // How far in a cut must reach to miss the frame however the sheet is turned.
-    const double reach = 3 + 600 * std::abs(std::sin(s.rotation * kPi / 180));
+    const double skew = std::abs(s.rotation) + std::abs(f.shear) + f.keystone;
+    const double reach = 3 + 600 * std::sin(skew * kPi / 180);
     if (kind == NonSheet::InsideFrame) {
         for (double &c : f.crop)
             c = -out - uniform(rng, 3, 30) - reach;
