@@ -98,17 +98,18 @@ QString line(const Outcome &o)
 SheetScan exampleScan()
 {
     const double px = 250 / 25.4; // pixels a millimetre
-    SheetScan s{.sheetName = QStringLiteral("N-37-056"), .scale = 100, .longSide = 0, .seed = 56, .rotation = 0.35,
-                .shrinkX = 0.994, .shrinkY = 0.998, .blur = 0.7, .noise = 2.5, .colour = true, .folds = true,
-                .unevenLight = true, .format = QStringLiteral("jpg"), .jpegQuality = 80,
-                .print = SheetPrint{.dpi = 250, .innerPen = 0.15, .innerRunOn = 93 / px, .band = 86 / px, .minuteEdges = 0xF,
-                         .bars = SheetPrint::Hollow, .strip = 7 / px, .stripPen = 1 / px, .hollowGap = 2 / px,
-                         .dots = true, .dotsOut = 0.9, .outerGap = 2.5, .outerPen = 1.0, .outerDithered = false,
-                         .numberBreak = false, .numberHeight = 2.6, .numbersOutside = false, .curved = false,
-                         .paperEdge = {{30, 12, 42, 12}}, .crop = {{26, 10, 40, 10}}, .paper = 250, .frameInk = 25,
-                         .frameHue = 0, .fade = 0, .grid = true, .tints = true, .patterns = true, .water = 1,
-                         .edgeRoads = 8, .edgeRoadIn = 0.6, .edgeRoadWhole = false, .watermark = false,
-                         .content = true, .shear = 0.1, .keystone = 0.2, .bed = 235, .ditherGif = 1}};
+    const SheetPrint print{
+        .dpi = 250, .innerPen = 0.15, .innerRunOn = 93 / px, .band = 86 / px, .minuteEdges = 0xF,
+        .bars = SheetPrint::Hollow, .strip = 7 / px, .stripPen = 1 / px, .hollowGap = 2 / px, .dots = true,
+        .dotsOut = 0.9, .outerGap = 2.5, .outerPen = 1.0, .outerDithered = false, .numberBreak = false,
+        .numberHeight = 2.6, .numbersOutside = false, .curved = false, .paperEdge = {{30, 12, 42, 12}},
+        .crop = {{26, 10, 40, 10}}, .paper = 250, .frameInk = 25, .frameHue = 0, .fade = 0, .grid = true,
+        .tints = true, .patterns = true, .water = 1, .edgeRoads = 8, .edgeRoadIn = 0.6, .edgeRoadWhole = false,
+        .watermark = false, .content = true, .shear = 0.1, .keystone = 0.2, .bed = 235, .ditherGif = 1};
+    const SheetScan s{
+        .sheetName = QStringLiteral("N-37-056"), .scale = 100, .longSide = 0, .seed = 56, .rotation = 0.35,
+        .shrinkX = 0.994, .shrinkY = 0.998, .blur = 0.7, .noise = 2.5, .colour = true, .folds = true,
+        .unevenLight = true, .format = QStringLiteral("jpg"), .jpegQuality = 80, .print = print};
     return s;
 }
 
