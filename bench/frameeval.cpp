@@ -97,62 +97,19 @@ QString line(const Outcome &o)
 // turned and out of square, saved as JPEG.
 SheetScan exampleScan()
 {
-    SheetScan s = SheetDrawer::randomScan(7);
-    s.sheetName = QStringLiteral("N-37-056");
-    s.scale = 100;
-    s.seed = 56;
-    SheetPrint &f = s.print;
-    const double px = 250 / 25.4;
-    f.dpi = 250;
-    s.longSide = 0;
-    f.curved = false;
-    f.innerPen = 0.15;
-    f.band = 86 / px;
-    f.strip = 7 / px;
-    f.stripPen = 1.0 / px;
-    f.bars = SheetPrint::Hollow;
-    f.hollowGap = 2 / px;
-    f.minuteEdges = 0xF;
-    f.dots = true;
-    f.dotsOut = 0.9;
-    f.outerGap = 2.5;
-    f.outerPen = 1.0;
-    f.outerDithered = false;
-    f.numberBreak = false;
-    f.numberHeight = 2.6;
-    f.numbersOutside = false;
-    f.innerRunOn = f.band + f.strip;
-    f.paperEdge = {{30, 12, 42, 12}};
-    f.crop = {{26, 10, 40, 10}};
-    f.paper = 250;
-    f.frameInk = 25;
-    f.frameHue = 0;
-    f.fade = 0;
-    f.grid = true;
-    f.tints = true;
-    f.patterns = true;
-    f.water = 1;
-    f.edgeRoads = 8;
-    f.edgeRoadIn = 0.6;
-    f.edgeRoadWhole = false;
-    f.watermark = false;
-    f.content = true;
-    f.shear = 0.1;
-    f.keystone = 0.2;
-    f.bed = 235;
-    s.rotation = 0.35;
-    s.shrinkX = 0.994;
-    s.shrinkY = 0.998;
-    s.blur = 0.7;
-    s.noise = 2.5;
-    s.colour = true;
-    s.greyScan = false;
-    s.unevenLight = true;
-    s.stains = false;
-    s.folds = true;
-    s.yellowed = false;
-    s.format = QStringLiteral("jpg");
-    s.jpegQuality = 80;
+    const double px = 250 / 25.4; // pixels a millimetre
+    const SheetPrint print{
+        .dpi = 250, .innerPen = 0.15, .innerRunOn = 93 / px, .band = 86 / px, .minuteEdges = 0xF,
+        .bars = SheetPrint::Hollow, .strip = 7 / px, .stripPen = 1 / px, .hollowGap = 2 / px, .dots = true,
+        .dotsOut = 0.9, .outerGap = 2.5, .outerPen = 1.0, .outerDithered = false, .numberBreak = false,
+        .numberHeight = 2.6, .numbersOutside = false, .curved = false, .paperEdge = {{30, 12, 42, 12}},
+        .crop = {{26, 10, 40, 10}}, .paper = 250, .frameInk = 25, .frameHue = 0, .fade = 0, .grid = true,
+        .tints = true, .patterns = true, .water = 1, .edgeRoads = 8, .edgeRoadIn = 0.6, .edgeRoadWhole = false,
+        .watermark = false, .content = true, .shear = 0.1, .keystone = 0.2, .bed = 235, .ditherGif = 1};
+    const SheetScan s{
+        .sheetName = QStringLiteral("N-37-056"), .scale = 100, .longSide = 0, .seed = 56, .rotation = 0.35,
+        .shrinkX = 0.994, .shrinkY = 0.998, .blur = 0.7, .noise = 2.5, .colour = true, .folds = true,
+        .unevenLight = true, .format = QStringLiteral("jpg"), .jpegQuality = 80, .print = print};
     return s;
 }
 

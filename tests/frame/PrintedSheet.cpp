@@ -263,7 +263,7 @@ void PrintedSheet::paint(QPainter &p, Rng &rng) const
 {
     const bool colour = m_scan.colour;
     Ink ink;
-    ink.paper = m_scan.yellowed ? QColor(236, 224, 190) : grey(m_print.paper);
+    ink.paper = m_scan.yellowed ? QColor(244, 236, 208) : grey(m_print.paper);
     auto faded = [&](const QColor &c) { return mix(c, ink.paper, m_print.fade); };
     const int v = m_print.frameInk;
     QColor frame = grey(v);
@@ -440,7 +440,7 @@ void PrintedSheet::paintMap(QPainter &p, Rng &rng, const Ink &ink) const
         p.setPen(town ? QPen(ink.black, 0.1) : Qt::NoPen);
         for (int j = 0; j < houses; ++j) {
             const QPointF h = c + QPointF(uniform(rng, -spread, spread), uniform(rng, -spread, spread) * 0.6);
-            const double s = town ? uniform(rng, 1.5, 4) : uniform(rng, 0.4, 1.0);
+            const double s = town ? uniform(rng, 0.8, 2.5) : uniform(rng, 0.4, 1.0);
             p.setBrush(town ? ink.orange : ink.black);
             p.drawRect(QRectF(h, QSizeF(s, s * uniform(rng, 0.6, 1.4))));
         }
@@ -703,7 +703,7 @@ void PrintedSheet::paintFrame(QPainter &p, Rng &rng, const Ink &ink) const
             }
             continue;
         }
-        const double hatchGap = uniform(rng, 0.18, 0.32);
+        const double hatchGap = uniform(rng, 0.2, 0.4), hatchPen = hatchGap * uniform(rng, 0.25, 0.45);
         for (int j = 0; j < n; ++j) {
             const double t0 = j / span, t1 = std::min(1.0, (j + 1) / span);
             const bool dark = (j % 2 == 0) == (e < 2);
@@ -720,7 +720,7 @@ void PrintedSheet::paintFrame(QPainter &p, Rng &rng, const Ink &ink) const
                 barPath.addPolygon(bar);
                 p.save();
                 p.setClipPath(barPath, Qt::IntersectClip);
-                p.setPen(QPen(ink.frame, hatchGap * 0.45));
+                p.setPen(QPen(ink.frame, hatchPen));
                 const double len = length(e) * (t1 - t0);
                 for (double s = -f.strip; s < len + f.strip; s += hatchGap) {
                     const double ta = t0 + s / length(e), tb = t0 + (s + f.strip) / length(e);
@@ -754,7 +754,15 @@ void PrintedSheet::paintFrame(QPainter &p, Rng &rng, const Ink &ink) const
     ring.closeSubpath();
     ring.setFillRule(Qt::OddEvenFill);
     p.setPen(Qt::NoPen);
-    p.setBrush(ink.outer);
+    if (f.outerDithered && chance(rng, 0.5)) {
+        // A halftone: the frame's ink in a pattern of device pixels.
+        QBrush halftone(ink.frame, chance(rng, 0.5) ? Qt::Dense2Pattern : Qt::Dense3Pattern);
+        halftone.setTransform(p.transform().inverted());
+        p.fillPath(ring, ink.paper);
+        p.setBrush(halftone);
+    } else {
+        p.setBrush(ink.outer);
+    }
     p.drawPath(ring);
     p.setBrush(Qt::NoBrush);
     if (f.numberBreak) {
@@ -807,7 +815,9 @@ void PrintedSheet::paintCollar(QPainter &p, Rng &rng, const Ink &ink) const
     }
     // Below: the scale, the scale bar, notes, the declination diagram.
     const double y = box.bottom() + uniform(rng, 3, 7);
-    centred(p, QPointF(box.center().x(), y + 2), QStringLiteral("1:%1 000").arg(m_scan.scale), 3.5, 0.12);
+    const QString scale = m_scan.scale >= 1000 ? QStringLiteral("1:%1 000 000").arg(m_scan.scale / 1000)
+                                               : QStringLiteral("1:%1 000").arg(m_scan.scale);
+    centred(p, QPointF(box.center().x(), y + 2), scale, 3.5, 0.12);
     const double seg = 10.0;
     for (int i = 0; i < 8; ++i) {
         const QRectF r(box.center().x() - 4 * seg + i * seg, y + 7, seg, 1.2);

@@ -170,7 +170,7 @@ void ScanWriter::age(QImage &image, const SheetScan &scan, Rng &rng)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     if (scan.yellowed)
-        multiply(p, QColor(250, 236, 200), all);
+        multiply(p, QColor(253, 246, 222), all);
     if (scan.unevenLight) {
         // Brighter in one place, falling off towards a side.
         const double a = uniform(rng, 0, 2 * M_PI);
@@ -255,13 +255,23 @@ bool ScanWriter::write(const QImage &image, const SheetScan &scan, const QString
     if (scan.blur > 0)
         cv::GaussianBlur(mat, mat, cv::Size(0, 0), scan.blur, scan.blur * uniform(rng, 0.8, 1.2));
     if (scan.noise > 0) {
-        cv::Mat n(mat.size(), CV_MAKETYPE(CV_16S, mat.channels()));
+        // Sensor noise: rows of a tile of Gaussian noise, each taken at a
+        // random shift (cheap on a hundred megapixels, and without a pattern).
+        const int tw = 2048, th = 1021;
+        cv::Mat tile(th, tw, CV_16S);
         cv::RNG cvrng(scan.seed);
-        cvrng.fill(n, cv::RNG::NORMAL, 0, scan.noise);
-        cv::Mat wide;
-        mat.convertTo(wide, n.type());
-        wide += n;
-        wide.convertTo(mat, CV_8U);
+        cvrng.fill(tile, cv::RNG::NORMAL, 0, scan.noise);
+        const int ch = mat.channels(), rowLen = mat.cols * ch;
+        for (int y = 0; y < mat.rows; ++y) {
+            uchar *row = mat.ptr(y);
+            const short *n = tile.ptr<short>(y % th);
+            int at = static_cast<int>(rng() % tw);
+            for (int i = 0; i < rowLen; ++i) {
+                row[i] = cv::saturate_cast<uchar>(row[i] + n[at]);
+                if (++at == tw)
+                    at = 0;
+            }
+        }
     }
     return save(mat, path, scan.format, scan.jpegQuality, scan.paletteColours,
                 scan.print.ditherGif ? Diffusion : Nearest, rng);

@@ -778,7 +778,8 @@ SheetScan cutSheet(NonSheet kind, SheetScan s, Rng &rng)
     SheetPrint &f = s.print;
     const double out = PrintedSheet(s).outerOutside();
     // How far in a cut must reach to miss the frame however the sheet is turned.
-    const double reach = 3 + 600 * std::abs(std::sin(s.rotation * kPi / 180));
+    const double skew = std::abs(s.rotation) + std::abs(f.shear) + f.keystone;
+    const double reach = 3 + 600 * std::sin(skew * kPi / 180);
     if (kind == NonSheet::InsideFrame) {
         for (double &c : f.crop)
             c = -out - uniform(rng, 3, 30) - reach;
@@ -816,8 +817,11 @@ SheetScan SheetDrawer::randomScan(unsigned seed, const RandomLimits &limits)
     // Most scans are made at 200-400 dpi; the rest anywhere in the range.
     double dpi = chance(rng, 0.7) ? uniform(rng, std::max(limits.minDpi, 200.0), std::min(limits.maxDpi, 400.0))
                                   : logUniform(rng, limits.minDpi, limits.maxDpi);
+    // No scan longer than an A1 scanner's at 600 dpi, and the cap if one is given.
+    const double longMm = std::max(paper.width(), paper.height());
+    dpi = std::min(dpi, 14000 / (longMm / 25.4));
     if (limits.maxSide > 0)
-        dpi = std::min(dpi, limits.maxSide / (std::max(paper.width(), paper.height()) / 25.4));
+        dpi = std::min(dpi, limits.maxSide / (longMm / 25.4));
     f.dpi = dpi;
     s.longSide = limits.maxSide;
     const double px = dpi / 25.4;

@@ -59,6 +59,16 @@ struct SheetPrint
     int ditherGif = 1;           // GIF palette: 0 nearest colour, 1 error diffusion
 };
 
+// A scan of a map sheet to draw. SheetDrawer draws it in one of two styles:
+//
+// - the fixed style (print.dpi == 0): one drawing with the options below,
+//   sized by longSide (collar, thick outer frame, minute frame with bars and
+//   10-second dots, label band, inner frame, a map with its turned grid);
+// - the printed style (print.dpi > 0): the sheet as it is printed, in
+//   millimetres on paper, in the shape its name gives (Gauss-Krueger corners,
+//   polyconic arcs at small scales), laid on a scanner (turned, sheared,
+//   shrunk, out of square), cropped, aged and written at print.dpi.
+//   SheetDrawer::randomScan() picks every property of it from a seed.
 struct SheetScan
 {
     QString sheetName = QStringLiteral("N-44-126"); // 1:100K, R-CC-LLL
@@ -119,6 +129,8 @@ struct NonSheetScan
     SheetScan sheet;
 };
 
+// Draws sheets with their true inner frame corners, and non-sheets, as image
+// files for the frame finder's tests and yardstick.
 class SheetDrawer
 {
 public:
