@@ -1,58 +1,31 @@
 #pragma once
 
+#include "frame/FrameLine.h"
+
 #include <QString>
 
 #include <opencv2/core.hpp>
 
 #include <vector>
 
-// The coarse search for one edge of the inner frame on a reduced binary image
-// of the scan's thin dark strokes. Seen from the paper's edge inwards, the
-// edge shows the minute frame (a band of alternating black and white bars
-// between two lines) and, beyond the blank label band, the inner frame line:
-// the first long line inside the minute frame. Lines are looked for at the
-// angles a turned scan and the sheet's leaning sides give.
+// The coarse search along one side of the scan: the long straight lines
+// running along that side, on a reduced binary image of the scan's thin dark
+// strokes. Each line is a peak of the votes of the strokes over offset and
+// angle (every angle a turned scan and the sheet's leaning sides give), taken
+// over the middle of the side, where a sheet's frame surely runs.
 class FrameEdge
 {
 public:
     enum Side { North = 0, East = 1, South = 2, West = 3 };
 
-    // `strokes`: 0/255 image of `grey`; `minutes`: the minutes along this edge.
-    FrameEdge(const cv::Mat &strokes, const cv::Mat &grey, Side side, double minutes);
-
-    // False with reason() when no minute frame with an inner frame line
-    // inside it is seen on this edge.
-    bool search();
-
-    // The inner frame line in reduced pixels: for the north and south edges
-    // y = a + b x, for the west and east edges x = a + b y.
-    double a() const { return m_a; }
-    double b() const { return m_b; }
-    // Width of the label band: from the inner frame line out to the minute frame.
-    double labelBand() const { return m_labelBand; }
-    QString reason() const { return m_reason; }
-
+    static bool horizontal(Side side) { return side == North || side == South; }
     static QString sideName(Side side);
 
-private:
-    struct Point { float u; float v; };
-
-    bool dark(double u, double v) const;
-    int grey(double u, double v) const;
-    void profile(double t, std::vector<int> &bins) const;
-    double windowScore(const std::vector<int> &bins) const;
-    bool minuteLike(double rho, double t, std::vector<char> *pattern = nullptr) const;
-
-    const cv::Mat &m_strokes;
-    const cv::Mat &m_grey;
-    Side m_side;
-    double m_minutes;
-    int m_lenU = 0;    // along the edge
-    int m_depth = 0;   // across, inwards
-    int m_uMin = 0, m_uMax = 0;
-    int m_offset = 0;  // bin of rho = 0
-    std::vector<Point> m_points;
-
-    double m_a = 0, m_b = 0, m_labelBand = 0;
-    QString m_reason;
+    // The lines along `side`, strongest first, as rough lines on the full-size
+    // image (`factor` full-size pixels a reduced pixel). `lean`: the angle in
+    // degrees the sheet's edge is expected at on an unturned scan, on the
+    // side's own axes (along it, and inwards from the image's edge).
+    // `bend`: the expected bend of the side's lines on the full-size image
+    // (FrameLine's c, about the middle of the side).
+    static std::vector<FrameLine> candidates(const cv::Mat &strokes, Side side, int factor, double lean, double bend = 0);
 };

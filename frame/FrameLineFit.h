@@ -1,32 +1,24 @@
 #pragma once
 
-#include <opencv2/core.hpp>
+#include "frame/FrameLine.h"
 
-// The sub-pixel centre line of one thin dark line on the full-size scan, near
-// an estimate: across = a + b * along, where along is x and across is y for a
-// line running west-east (`horizontal`), and the other way round otherwise.
-// Each cut across the line gives the centre of every dark stroke in a window
-// around the estimate; the line is the set of centres that lines up along the
-// most cuts (on a tie, the outermost: roads run inside the frame, not outside).
+#include <vector>
+
+class FrameProbe;
+
+// The thin dark lines of the full-size scan near a rough line: cuts across the
+// rough line all along it, each averaged over a short stretch along it and
+// read between pixels; the dips of the cuts that line up along many cuts are
+// lines, fitted to sub-pixel centres. Every such line within the window is
+// returned, so that the choice between a frame line and a road or a grid
+// line beside it is left to the frame as a whole.
 class FrameLineFit
 {
 public:
-    FrameLineFit(const cv::Mat &grey, bool horizontal);
-
-    // `outward`: +1 when the paper's edge lies towards growing `across`, else -1.
-    bool fit(double a, double b, double alongFrom, double alongTo, double window, int outward);
-
-    double a() const { return m_a; }
-    double b() const { return m_b; }
-    double rms() const { return m_rms; }
-    // Part of the cuts that saw the line.
-    double support() const { return m_support; }
-
-private:
-    int value(int along, int across) const;
-
-    const cv::Mat &m_grey;
-    bool m_horizontal;
-    int m_alongSize, m_acrossSize;
-    double m_a = 0, m_b = 0, m_rms = 0, m_support = 0;
+    // `rough` gives horizontal, a and b; cuts are made from `alongFrom` to
+    // `alongTo`; lines are looked for within `window` pixels of the rough
+    // one. `flank`: how far beside a dip the paper is looked for; `spread`:
+    // pixels along the line averaged into each cut on either side.
+    static std::vector<FrameLine> fit(const FrameProbe &probe, const FrameLine &rough, double alongFrom,
+                                      double alongTo, double window, int flank, int spread);
 };

@@ -17,6 +17,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kDeg = kPi / 180.0;
 // Krasovsky's ellipsoid, the one these sheets are drawn on.
 constexpr double kE2 = 0.0066934216;
+constexpr double kSemiMajor = 6378245.0; // metres
 
 // Tolerances of the checks.
 constexpr double kPoleRatioTolerance = 0.005; // north/south edge length
@@ -75,6 +76,22 @@ bool FrameShape::setSheet(const SheetIdentity &sheet, QString *error)
     m_convergence = 2 * std::atan((wEquator - wPole) / 2 / height) / kDeg;
     m_minutesLon = dLon * 60;
     m_minutesLat = dLat * 60;
+    // Ground metres over the scale's denominator: paper millimetres.
+    const double scale = std::max<int>(1, fields.iScale) * 1000.0;
+    m_widthMm = (wPole + wEquator) / 2 * kSemiMajor / scale * 1000;
+    m_heightMm = height * kSemiMajor / scale * 1000;
+    // 1:500K and 1:1M: each parallel an arc of radius N cot(phi) at the
+    // sheet's scale, its centre towards the pole; a parallel arches towards
+    // the equator in its middle.
+    m_bendNorth = m_bendSouth = 0;
+    if (fields.iScale >= 500) {
+        auto bend = [&](double latDeg) {
+            const double radiusMm = kSemiMajor * primeRadius(latDeg * kDeg) / std::tan(std::abs(latDeg) * kDeg) / scale * 1000;
+            return (m_south ? 1.0 : -1.0) / (2 * radiusMm);
+        };
+        m_bendNorth = bend(latN);
+        m_bendSouth = bend(latS);
+    }
     return true;
 }
 

@@ -28,6 +28,15 @@ public:
     // Minutes along the north-south and the west-east edges.
     double minutesAcross() const { return m_minutesLon; }
     double minutesDown() const { return m_minutesLat; }
+    // The frame on paper at the sheet's scale, millimetres: the mean of its
+    // north and south edges, and its height.
+    double widthMm() const { return m_widthMm; }
+    double heightMm() const { return m_heightMm; }
+    // The bend of the north or south edge on paper: across = c * along^2 in
+    // millimetres, y down, about the edge's middle. The small-scale sheets
+    // draw their parallels as circular arcs about the pole; the larger scales
+    // as straight lines (0).
+    double bendMm(bool northEdge) const { return northEdge ? m_bendNorth : m_bendSouth; }
 
     // Checks corners NW, NE, SE, SW; returns an empty text when they fit, else
     // what does not fit. `deviation` gets 0 (perfect) .. 1 (at the tolerance).
@@ -39,5 +48,9 @@ private:
     double m_convergence = 0;
     double m_minutesLon = 0;
     double m_minutesLat = 0;
+    double m_widthMm = 0;
+    double m_heightMm = 0;
+    double m_bendNorth = 0;
+    double m_bendSouth = 0;
     bool m_south = false;
 };

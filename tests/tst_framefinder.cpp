@@ -1,7 +1,8 @@
-// The frame finder on drawn scans: each scanning effect, and images that are
-// no sheets.
+// The frame finder on drawn scans: sheets drawn at random from a few seeds of
+// the tuning range, images that are no sheets, and files that are no images.
 #include "frame/FrameFinder.h"
 #include "common/SheetImages.h"
+#include "frame/FrameLine.h"
 #include "frame/SheetDrawer.h"
 #include "sheet/SheetIdentity.h"
 
@@ -12,26 +13,43 @@
 
 #include <cmath>
 
-Q_DECLARE_METATYPE(SheetScan)
+Q_DECLARE_METATYPE(NonSheet)
+
+namespace {
+
+// Small scans keep the suite fast; the yardstick (quillmark-bench-frameeval)
+// measures the finder at the resolutions scans have.
+RandomLimits smallScans()
+{
+    RandomLimits limits;
+    limits.maxSide = 2000;
+    return limits;
+}
+
+} // namespace
 
 class TestFrameFinder : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void corners_data();
-    void corners();
-    // The share of the drawn sheets found within 2 px, over the table above.
-    void share();
+    void randomSheets_data();
+    void randomSheets();
+    // How many of the sheets above were found: at least a floor.
+    void foundShare();
     void nonSheets_data();
     void nonSheets();
     void badFiles_data();
     void badFiles();
+    // Where a line running west-east meets one running north-south, bent or
+    // straight, steep or not: the point lies on both.
+    void crossing_data();
+    void crossing();
 
 private:
     QTemporaryDir m_dir;
     int m_sheets = 0;
-    int m_within = 0;
+    int m_found = 0;
 };
 
 void TestFrameFinder::initTestCase()
@@ -39,115 +57,74 @@ void TestFrameFinder::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-void TestFrameFinder::corners_data()
+void TestFrameFinder::randomSheets_data()
 {
-    QTest::addColumn<SheetScan>("scan");
-    auto row = [](const char *name, auto change) {
-        SheetScan s;
-        s.seed = static_cast<unsigned>(qHash(QByteArray(name)));
-        change(s);
-        QTest::newRow(name) << s;
-    };
-    row("clean", [](SheetScan &) {});
-    row("turned 2 degrees", [](SheetScan &s) { s.rotation = 2.0; });
-    row("turned -1.5 degrees", [](SheetScan &s) { s.rotation = -1.5; s.gridTurn = -1.8; });
-    row("uneven shrink", [](SheetScan &s) { s.shrinkX = 0.985; s.shrinkY = 1.0; s.rotation = 1.1; });
-    row("blur", [](SheetScan &s) { s.blur = 1.6; });
-    row("jpeg noise", [](SheetScan &s) { s.format = "jpg"; s.jpegQuality = 45; s.noise = 5; });
-    row("gif palette", [](SheetScan &s) { s.format = "gif"; s.paletteColours = 8; });
-    row("colour jpeg", [](SheetScan &s) { s.colour = true; s.format = "jpg"; s.jpegQuality = 80; });
-    row("stains", [](SheetScan &s) { s.stains = true; });
-    row("folds", [](SheetScan &s) { s.folds = true; });
-    row("uneven light", [](SheetScan &s) { s.unevenLight = true; s.rotation = -0.8; });
-    row("crop at outer frame", [](SheetScan &s) { s.cropAtOuterFrame = true; s.rotation = 0.3; });
-    row("roads along the frame", [](SheetScan &s) { s.roadsAlongFrame = true; });
-    row("grid parallel to the frame", [](SheetScan &s) { s.gridTurn = 0.0; s.rotation = 0.0; });
-    row("tiff", [](SheetScan &s) { s.format = "tif"; s.rotation = -0.4; });
-    row("bmp", [](SheetScan &s) { s.format = "bmp"; });
-    row("1:50K", [](SheetScan &s) { s.sheetName = QStringLiteral("N-37-001-А"); s.scale = 50; });
-    row("1:25K", [](SheetScan &s) { s.sheetName = QStringLiteral("M-36-011-Б-г"); s.scale = 25; });
-    row("1:200K", [](SheetScan &s) { s.sheetName = QStringLiteral("P-40-07"); s.scale = 200; });
-    row("southern sheet", [](SheetScan &s) { s.sheetName = QStringLiteral("sL-34-100"); });
-    row("larger scan", [](SheetScan &s) { s.longSide = 3200; s.blur = 1.0; s.format = "jpg"; });
-    row("everything", [](SheetScan &s) {
-        s.rotation = -1.7; s.shrinkX = 1.0; s.shrinkY = 0.988; s.blur = 1.2; s.stains = true; s.folds = true;
-        s.roadsAlongFrame = true; s.format = "jpg"; s.jpegQuality = 60; s.noise = 4; s.colour = true; });
-    row("colour scanned to grey", [](SheetScan &s) {
-        s.colour = true; s.greyScan = true; s.format = "jpg"; s.jpegQuality = 70; s.rotation = 0.9; });
-    row("yellowed paper", [](SheetScan &s) {
-        s.colour = true; s.yellowed = true; s.format = "jpg"; s.blur = 0.7; s.stains = true; s.rotation = -1.1; });
-    row("turned 2.8 degrees", [](SheetScan &s) { s.rotation = 2.8; s.gridTurn = 2.0; s.format = "jpg"; });
-    row("turned -3 degrees", [](SheetScan &s) { s.rotation = -3.0; s.blur = 0.8; });
-    row("10-second dots", [](SheetScan &s) { s.dotRadius = 0.3; s.blur = 0.9; s.format = "jpg"; });
-    row("corner labels at the corner", [](SheetScan &s) { s.labelsAtCorner = true; s.blur = 1.0; s.rotation = 1.4; });
-    row("crop into the outer frame", [](SheetScan &s) { s.cropInto = 0.5; s.rotation = 0.7; s.format = "jpg"; });
-    row("roads along whole edges", [](SheetScan &s) { s.roadAlongEdges = true; s.blur = 0.8; s.rotation = -0.6; });
-    row("grid turned 3 degrees", [](SheetScan &s) { s.gridTurn = 3.0; s.rotation = -1.2; });
-    row("1:500K", [](SheetScan &s) { s.sheetName = QStringLiteral("N-44-Б"); s.scale = 500; s.rotation = 1.0; });
-    row("1:1M", [](SheetScan &s) { s.sheetName = QStringLiteral("N-44"); s.scale = 1000; s.longSide = 3000; });
-    row("1:10K", [](SheetScan &s) { s.sheetName = QStringLiteral("N-37-001-А-а-3"); s.scale = 10; s.rotation = -0.9; });
-    row("low resolution", [](SheetScan &s) { s.longSide = 1500; s.format = "jpg"; s.jpegQuality = 70; s.rotation = 1.3; });
-    row("uneven shrink, turned", [](SheetScan &s) {
-        s.shrinkX = 0.975; s.shrinkY = 0.995; s.rotation = -2.3; s.blur = 0.8; s.format = "jpg"; });
+    QTest::addColumn<unsigned>("seed");
+    for (unsigned seed = 301; seed <= 312; ++seed)
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
 }
 
-void TestFrameFinder::corners()
+void TestFrameFinder::randomSheets()
 {
-    QFETCH(SheetScan, scan);
+    QFETCH(unsigned, seed);
+    const SheetScan scan = SheetDrawer::randomScan(seed, smallScans());
     std::array<QPointF, 4> truth;
-    const QString path = SheetDrawer::drawSheet(scan, m_dir.path(), &truth, QString::fromLatin1(QTest::currentDataTag()));
+    const QString path = SheetDrawer::drawSheet(scan, m_dir.path(), &truth, QStringLiteral("sheet-%1").arg(seed));
     QVERIFY2(!path.isEmpty(), "the drawer could not draw the sheet");
-    const SheetIdentity id = SheetIdentity::check(scan.sheetName + ".png", scan.scale, QStringLiteral("R-CC-LLL"));
+    const SheetIdentity id = SheetIdentity::check(scan.sheetName + '.' + scan.format, scan.scale, QStringLiteral("R-CC-LLL"));
     QVERIFY(id.ok());
     const FrameResult r = FrameFinder::find(path, id);
     ++m_sheets;
     if (!r.found) {
-        // A miss counts against the share below; a wrong frame fails here.
-        qWarning("%s: not found: %s", QTest::currentDataTag(), qPrintable(r.reason));
+        QVERIFY(!r.reason.isEmpty());
+        qInfo("not found: %s (%s)", qPrintable(r.reason), qPrintable(SheetDrawer::describe(scan)));
         return;
     }
     double worst = 0;
     for (int k = 0; k < 4; ++k)
         worst = std::max(worst, QLineF(r.corners[k], truth[k]).length());
-    qInfo("%s: worst corner error %.2f px, quality %.2f", QTest::currentDataTag(), worst, r.quality);
-    if (worst > 10.0)
-        QFAIL(qPrintable(QStringLiteral("a wrong frame: a corner is %1 px off").arg(worst)));
-    QVERIFY2(worst <= 2.0, qPrintable(QStringLiteral("a corner is %1 px off").arg(worst)));
+    // A frame called found is right: a wrong one is the one outcome that must not happen.
+    QVERIFY2(worst <= 2.0, qPrintable(QStringLiteral("a corner is %1 px off (%2)").arg(worst).arg(SheetDrawer::describe(scan))));
     QVERIFY(r.quality > 0 && r.quality <= 1);
-    QCOMPARE(r.imageSize.isValid(), true);
-    ++m_within;
+    QVERIFY(r.reason.isEmpty());
+    ++m_found;
 }
 
-void TestFrameFinder::share()
+void TestFrameFinder::foundShare()
 {
     if (m_sheets == 0)
         QSKIP("no drawn sheets were tried");
-    const double share = double(m_within) / m_sheets;
-    qInfo("%d of %d drawn sheets found with every corner within 2 px (%.1f %%)", m_within, m_sheets, 100 * share);
-    QVERIFY2(share >= 0.95, qPrintable(QStringLiteral("only %1 of %2 sheets found").arg(m_within).arg(m_sheets)));
+    qInfo("%d of %d drawn sheets found", m_found, m_sheets);
+    QVERIFY2(m_found >= 7, qPrintable(QStringLiteral("only %1 of %2 sheets found").arg(m_found).arg(m_sheets)));
 }
 
 void TestFrameFinder::nonSheets_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("format");
-    QTest::newRow("blank page") << int(NonSheet::Blank) << "png";
-    QTest::newRow("page of text") << int(NonSheet::Text) << "jpg";
-    QTest::newRow("photo-like") << int(NonSheet::Photo) << "jpg";
-    QTest::newRow("map fragment without a frame") << int(NonSheet::MapFragment) << "png";
-    QTest::newRow("ruled table with a heavy border") << int(NonSheet::Table) << "png";
-    QTest::newRow("photograph of a building") << int(NonSheet::Building) << "jpg";
-    QTest::newRow("map fragment, grid square to the image") << int(NonSheet::MapGrid) << "jpg";
+    QTest::addColumn<NonSheet>("kind");
+    QTest::addColumn<unsigned>("seed");
+    QTest::newRow("blank page") << NonSheet::Blank << 1u;
+    QTest::newRow("page of text") << NonSheet::Text << 2u;
+    QTest::newRow("photo-like") << NonSheet::Photo << 3u;
+    QTest::newRow("map fragment without a frame") << NonSheet::MapFragment << 4u;
+    QTest::newRow("ruled table with a heavy border") << NonSheet::Table << 5u;
+    QTest::newRow("photograph of a building") << NonSheet::Building << 6u;
+    QTest::newRow("map fragment, grid square to the image") << NonSheet::MapGrid << 7u;
+    QTest::newRow("sheet cut inside its frame") << NonSheet::InsideFrame << 8u;
+    QTest::newRow("sheet with a frame edge cut off") << NonSheet::EdgeCut << 9u;
+    QTest::newRow("book page with a ruled box") << NonSheet::BookPage << 10u;
 }
 
 void TestFrameFinder::nonSheets()
 {
-    QFETCH(int, kind);
-    QFETCH(QString, format);
-    const QString path = SheetDrawer::drawNonSheet(static_cast<NonSheet>(kind), 1800, 2100, 7, m_dir.path(),
-                                                   QStringLiteral("N-44-126-%1").arg(kind), format);
+    QFETCH(NonSheet, kind);
+    QFETCH(unsigned, seed);
+    // The name given is a random sheet's; the sheet-like kinds are that sheet, cut.
+    const SheetScan sheet = SheetDrawer::randomScan(seed, smallScans());
+    const QString path = SheetDrawer::drawNonSheet(kind, 1500, 1800, seed, m_dir.path(), QStringLiteral("non-%1").arg(seed),
+                                                   sheet.format);
     QVERIFY(!path.isEmpty());
-    const SheetIdentity id = SheetIdentity::check("N-44-126.png", 100, QStringLiteral("R-CC-LLL"));
+    const SheetIdentity id = SheetIdentity::check(sheet.sheetName + '.' + sheet.format, sheet.scale, QStringLiteral("R-CC-LLL"));
+    QVERIFY(id.ok());
     const FrameResult r = FrameFinder::find(path, id);
     QVERIFY2(!r.found, "a frame was found on an image that is no sheet");
     QVERIFY(!r.reason.isEmpty());
@@ -179,6 +156,41 @@ void TestFrameFinder::badFiles()
     const FrameResult r = FrameFinder::find(path, id);
     QVERIFY(!r.found);
     QVERIFY2(r.reason.contains(reasonPart), qPrintable(r.reason));
+}
+
+void TestFrameFinder::crossing_data()
+{
+    QTest::addColumn<double>("hb");    // west-east line: y = ha + hb x + hc (x - 1400)^2
+    QTest::addColumn<double>("hc");
+    QTest::addColumn<double>("vb");    // north-south line: x = va + vb y
+    QTest::addColumn<double>("va");
+    QTest::newRow("straight, square") << 0.0 << 0.0 << 0.0 << 100.0;
+    QTest::newRow("straight, turned") << 0.02 << 0.0 << -0.02 << 150.0;
+    // An arched 1:1M sheet's south edge meeting its steep west edge far from
+    // the arc's middle (where the tangent's slope is far from the chord's).
+    QTest::newRow("arched, steep side") << 0.0451 << -3.64e-5 << -0.144 << 455.7;
+    QTest::newRow("arched, other corner") << 0.0451 << -3.64e-5 << 0.054 << 2640.0;
+}
+
+void TestFrameFinder::crossing()
+{
+    QFETCH(double, hb);
+    QFETCH(double, hc);
+    QFETCH(double, vb);
+    QFETCH(double, va);
+    FrameLine h;
+    h.horizontal = true;
+    h.a = 2500;
+    h.b = hb;
+    h.c = hc;
+    h.mid = 1400;
+    FrameLine v;
+    v.horizontal = false;
+    v.a = va;
+    v.b = vb;
+    const QPointF p = ::crossing(h, v);
+    QVERIFY2(std::abs(h.across(p.x()) - p.y()) < 1e-6, qPrintable(QStringLiteral("%1 off the west-east line").arg(h.across(p.x()) - p.y())));
+    QVERIFY2(std::abs(v.across(p.y()) - p.x()) < 1e-6, qPrintable(QStringLiteral("%1 off the north-south line").arg(v.across(p.y()) - p.x())));
 }
 
 QTEST_GUILESS_MAIN(TestFrameFinder)

@@ -416,37 +416,9 @@ south-west %4</source>
         <source>west</source>
         <translation>западной</translation>
     </message>
-    <message>
-        <source>no lines along the %1 edge</source>
-        <translation>нет линий вдоль %1 стороны</translation>
-    </message>
-    <message>
-        <source>no inner frame line inside the minute frame along the %1 edge</source>
-        <translation>нет линии внутренней рамки внутри минутной рамки вдоль %1 стороны</translation>
-    </message>
-    <message>
-        <source>no minute frame along the %1 edge</source>
-        <translation>нет минутной рамки вдоль %1 стороны</translation>
-    </message>
 </context>
 <context>
     <name>FrameFinder</name>
-    <message>
-        <source>NW</source>
-        <translation>СЗ</translation>
-    </message>
-    <message>
-        <source>NE</source>
-        <translation>СВ</translation>
-    </message>
-    <message>
-        <source>SE</source>
-        <translation>ЮВ</translation>
-    </message>
-    <message>
-        <source>SW</source>
-        <translation>ЮЗ</translation>
-    </message>
     <message>
         <source>the image is too small for a sheet (%1 x %2 pixels)</source>
         <translation>изображение слишком мало для листа (%1 x %2 пикс.)</translation>
@@ -456,20 +428,28 @@ south-west %4</source>
         <translation>не хватило памяти для уменьшения изображения</translation>
     </message>
     <message>
-        <source>the inner frame lines at the %1 corner are not clear</source>
-        <translation>линии внутренней рамки у угла %1 нечёткие</translation>
+        <source>no long straight line along the %1 edge</source>
+        <translation>нет длинной прямой линии вдоль %1 стороны</translation>
     </message>
     <message>
-        <source>the inner frame lines at the %1 corner do not meet where the frame runs</source>
-        <translation>линии внутренней рамки у угла %1 не сходятся там, где проходит рамка</translation>
+        <source>no four long lines make a frame of the sheet&apos;s shape</source>
+        <translation>никакие четыре длинные линии не образуют рамку формы этого листа</translation>
     </message>
     <message>
-        <source>the inner frame lines do not run on to the minute frame at the %1 corner</source>
-        <translation>линии внутренней рамки не доходят до минутной рамки у угла %1</translation>
+        <source>no lines of the sheet&apos;s shape cross at the corners and run on outwards like a frame&apos;s</source>
+        <translation>линии формы листа не пересекаются в углах и не продолжаются за углы наружу, как линии рамки</translation>
     </message>
     <message>
-        <source>the frame&apos;s corners lie outside the image</source>
-        <translation>углы рамки лежат вне изображения</translation>
+        <source>two frames fit the scan almost equally well, %1 pixels apart</source>
+        <translation>две рамки, отстоящие на %1 пикс., почти одинаково хорошо подходят к скану</translation>
+    </message>
+    <message>
+        <source>another long line runs along the %1 edge just outside the frame</source>
+        <translation>вдоль %1 стороны сразу за рамкой идёт ещё одна длинная линия</translation>
+    </message>
+    <message>
+        <source>the lines found are no frame: there is no more map inside them than outside</source>
+        <translation>найденные линии — не рамка: внутри них карты не больше, чем снаружи</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "ui/Screenshots.h"
 
+#include "frame/FrameFinder.h"
 #include "settings/Settings.h"
 #include "ui/AboutBox.h"
 #include "ui/CornerMarkers.h"
@@ -161,13 +162,20 @@ int Screenshots::saveAll(const QString &folder, const QString &language)
         failed += save(&w, folder, QStringLiteral("about.png"));
     }
     {
-        // The check window over a folder of sheets with maps: one map made
-        // with other margins, one whose scan is gone.
+        // The check window over a folder of sheets with maps: a realistic
+        // scan of N-37-056 (the README's example, when run from the source
+        // folder as scripts/screenshots.sh does) calibrated on the frame the
+        // finder found, stand-ins round it, one map made with other margins,
+        // one whose scan is gone.
         const QString sheets = scratch.filePath(QStringLiteral("Sheets 1-100K"));
         QDir().mkpath(sheets);
-        const char *const names[] = {"N-37-001", "N-37-002", "N-37-003", "N-37-013", "N-37-014", "N-37-015"};
+        const QString realistic = QStringLiteral("N-37-056");
+        const bool haveExample = QFile::copy(QStringLiteral("examples/frame/N-37-056.jpg"),
+                                             QDir(sheets).filePath(realistic + QStringLiteral(".jpg")));
+        const char *const names[] = {"N-37-043", "N-37-044", "N-37-045", "N-37-055", "N-37-056", "N-37-057"};
         for (int i = 0; i < 6; ++i)
-            drawScan(QDir(sheets).filePath(QLatin1String(names[i]) + QStringLiteral(".png")), 900, 700, i);
+            if (!haveExample || realistic != QLatin1String(names[i]))
+                drawScan(QDir(sheets).filePath(QLatin1String(names[i]) + QStringLiteral(".png")), 900, 700, i);
         QuietObserver quiet;
         MapCreatorOptions o;
         o.inFolder = sheets;
@@ -175,18 +183,21 @@ int Screenshots::saveAll(const QString &folder, const QString &language)
         o.scaleText = QStringLiteral("1:100K");
         o.maskText = QStringLiteral("R-CC-LLL");
         o.gridMode = 0;
+        o.findFrame = FrameFinder::cornerSource();
         MapCreatorRun::run(o, quiet);
+        o.findFrame = nullptr;
+        const QString offSheet = QStringLiteral("N-37-045");
         const QString other = scratch.filePath(QStringLiteral("other margins"));
         QDir().mkpath(other);
-        QFile::copy(QDir(sheets).filePath(QStringLiteral("N-37-013.png")), QDir(other).filePath(QStringLiteral("N-37-013.png")));
+        QFile::copy(QDir(sheets).filePath(offSheet + QStringLiteral(".png")), QDir(other).filePath(offSheet + QStringLiteral(".png")));
         o.inFolder = other;
         o.outFolder = other;
         o.marginTop = QStringLiteral("8");
         o.marginSide = QStringLiteral("1");
         MapCreatorRun::run(o, quiet);
-        QFile::remove(QDir(sheets).filePath(QStringLiteral("N-37-013.map")));
-        QFile::copy(QDir(other).filePath(QStringLiteral("N-37-013.map")), QDir(sheets).filePath(QStringLiteral("N-37-013.map")));
-        QFile::remove(QDir(sheets).filePath(QStringLiteral("N-37-015.png")));
+        QFile::remove(QDir(sheets).filePath(offSheet + QStringLiteral(".map")));
+        QFile::copy(QDir(other).filePath(offSheet + QStringLiteral(".map")), QDir(sheets).filePath(offSheet + QStringLiteral(".map")));
+        QFile::remove(QDir(sheets).filePath(QStringLiteral("N-37-057.png")));
         Settings::setLastPath(QDir::toNativeSeparators(sheets));
 
         SheetCheck w(&main);
@@ -196,15 +207,20 @@ int Screenshots::saveAll(const QString &folder, const QString &language)
         waitForCheck(w);
         failed += save(&w, folder, QStringLiteral("sheet-check.png"));
         w.tabs()->setCurrentIndex(1);
-        w.selectSheet(w.model()->rowOfMap(QDir(sheets).filePath(QStringLiteral("N-37-013.map"))));
+        w.selectSheet(w.model()->rowOfMap(QDir(sheets).filePath(offSheet + QStringLiteral(".map"))));
         failed += save(&w, folder, QStringLiteral("sheet-coverage.png"));
         w.tabs()->setCurrentIndex(0);
-        const int row = w.shownMapPaths().indexOf(QDir(sheets).filePath(QStringLiteral("N-37-013.map")));
+        // The editor on the realistic scan's north-west corner, as the finder found it.
+        const int row = w.shownMapPaths().indexOf(QDir(sheets).filePath((haveExample ? realistic : offSheet) + QStringLiteral(".map")));
         if (CornerEditor *editor = w.openEditor(std::max(0, row))) {
             editor->resize(1000, 720);
             CornerView *view = editor->view();
             editor->show();
-            QApplication::processEvents();
+            // The loupe shows the full picture, read by a worker: a moment for it.
+            for (int i = 0; i < 100; ++i) {
+                QApplication::processEvents();
+                QThread::msleep(20);
+            }
             const QPointF corner = view->corners()[0];
             view->setSelectedHandle(0);
             view->setZoom(3, QPointF(0, 0));

@@ -1,5 +1,9 @@
 #include "frame/SheetDrawer.h"
 
+#include "frame/PrintedSheet.h"
+#include "frame/ScanWriter.h"
+#include "frame/StrokeFont.h"
+
 #include "mapfile/SheetFields.h"
 #include "mapfile/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
@@ -322,79 +326,100 @@ void drawFrame(QPainter &p, const Paper &paper, const SheetScan &scan, Rng &rng)
     fakeText(p, QPointF(outerBox.right() - 70, outerBox.bottom() + 20), 3, 60, rng, ink);
 }
 
-// A GIF: 8-bit indices, LZW codes kept at 9 bits by clearing the table often.
-bool writeGif(const cv::Mat &indices, const std::vector<int> &greys, const QString &path)
-{
-    QByteArray out("GIF89a");
-    auto le16 = [&](int v) { out.append(char(v & 0xFF)); out.append(char((v >> 8) & 0xFF)); };
-    le16(indices.cols);
-    le16(indices.rows);
-    out.append(char(0xF7)); // global table of 256 entries
-    out.append('\0');
-    out.append('\0');
-    for (int i = 0; i < 256; ++i) {
-        const int g = i < static_cast<int>(greys.size()) ? greys[i] : 0;
-        out.append(char(g)); out.append(char(g)); out.append(char(g));
-    }
-    out.append(',');
-    le16(0); le16(0); le16(indices.cols); le16(indices.rows);
-    out.append('\0');
-    out.append(char(8));
-    QByteArray data;
-    quint32 acc = 0;
-    int bits = 0;
-    auto put = [&](int code) {
-        acc |= quint32(code) << bits;
-        bits += 9;
-        while (bits >= 8) { data.append(char(acc & 0xFF)); acc >>= 8; bits -= 8; }
-    };
-    int sinceClear = 0;
-    put(256);
-    for (int y = 0; y < indices.rows; ++y) {
-        const uchar *row = indices.ptr(y);
-        for (int x = 0; x < indices.cols; ++x) {
-            if (sinceClear == 250) { put(256); sinceClear = 0; }
-            put(row[x]);
-            ++sinceClear;
-        }
-    }
-    put(257);
-    if (bits > 0)
-        data.append(char(acc & 0xFF));
-    for (qsizetype i = 0; i < data.size(); i += 255) {
-        const qsizetype n = std::min<qsizetype>(255, data.size() - i);
-        out.append(char(n));
-        out.append(data.constData() + i, n);
-    }
-    out.append('\0');
-    out.append(';');
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
-}
-
+// The fixed style's files: a GIF gets grey levels with a random dither.
 bool save(const cv::Mat &image, const QString &path, const QString &format, int quality, int palette, Rng &rng)
 {
-    const std::string name = QFile::encodeName(path).toStdString();
-    if (format == QLatin1String("gif")) {
+    if (format == QLatin1String("gif") && image.channels() == 3) {
         cv::Mat grey;
-        if (image.channels() == 1) grey = image; else cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
-        const int levels = palette > 1 ? std::min(palette, 256) : 256;
-        std::vector<int> greys(static_cast<size_t>(levels));
-        for (int i = 0; i < levels; ++i)
-            greys[i] = levels == 1 ? 0 : i * 255 / (levels - 1);
-        cv::Mat indices(grey.size(), CV_8UC1);
-        std::uniform_real_distribution<double> dither(-0.5, 0.5);
-        for (int y = 0; y < grey.rows; ++y)
-            for (int x = 0; x < grey.cols; ++x) {
-                const double v = grey.at<uchar>(y, x) * (levels - 1) / 255.0 + dither(rng);
-                indices.at<uchar>(y, x) = static_cast<uchar>(std::clamp<long>(std::lround(v), 0, levels - 1));
-            }
-        return writeGif(indices, greys, path);
+        cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
+        return ScanWriter::save(grey, path, format, quality, palette, ScanWriter::Random, rng);
     }
-    std::vector<int> params;
-    if (format == QLatin1String("jpg"))
-        params = {cv::IMWRITE_JPEG_QUALITY, quality};
-    return cv::imwrite(name, image, params);
+    return ScanWriter::save(image, path, format, quality, palette, ScanWriter::Random, rng);
+}
+
+
+SheetScan cutSheet(NonSheet kind, SheetScan s, Rng &rng);
+
+// The printed style: the sheet on paper in millimetres, laid on the scanner
+// (turned, sheared, shrunk, a little out of square), cropped, aged, written.
+QString drawPrinted(const SheetScan &scan, const QString &folder, std::array<QPointF, 4> *corners,
+                    const QString &baseName)
+{
+    const PrintedSheet sheet(scan);
+    if (!sheet.ok())
+        return {};
+    const SheetPrint &f = scan.print;
+    Rng rng(scan.seed * 7919u + 17u);
+    const double out = sheet.outerOutside();
+    const QPolygonF crop = sheet.outline({{out + f.crop[0], out + f.crop[1], out + f.crop[2], out + f.crop[3]}});
+    const double turn = scan.rotation * kPi / 180;
+    auto placed = [&](double pxPerMm) {
+        QTransform shear(1, 0, std::tan(f.shear * kPi / 180), 1, 0, 0);
+        QTransform rotate;
+        rotate.rotateRadians(turn);
+        return QTransform::fromScale(pxPerMm * scan.shrinkX, pxPerMm * scan.shrinkY) * shear * rotate;
+    };
+    double pxPerMm = f.dpi / 25.4;
+    QRectF box = placed(pxPerMm).map(crop).boundingRect();
+    if (scan.longSide > 0 && std::max(box.width(), box.height()) > scan.longSide) {
+        pxPerMm *= scan.longSide / std::max(box.width(), box.height());
+        box = placed(pxPerMm).map(crop).boundingRect();
+    }
+    // Paint with the affine part; out of square (the sides differing by up
+    // to `keystone` degrees) is a warp of the painted picture afterwards, in
+    // pixel-centre coordinates, each corner of the scanned area moved a little.
+    const double dx = std::tan(f.keystone * kPi / 360) * box.height();
+    const double dy = std::tan(f.keystone * kPi / 360) * box.width();
+    const int margin = f.keystone > 0 ? static_cast<int>(std::ceil(std::max(dx, dy))) + 3 : 0;
+    const QTransform m = placed(pxPerMm) * QTransform::fromTranslate(margin - box.left(), margin - box.top());
+    const QRectF painted = m.map(crop).boundingRect();
+    QTransform k; // painted pixel centres to the image's
+    if (f.keystone > 0) {
+        const QRectF c = painted.translated(-0.5, -0.5);
+        QPolygonF from, to;
+        for (const QPointF &q : {c.topLeft(), c.topRight(), c.bottomRight(), c.bottomLeft()}) {
+            from << q;
+            to << q + QPointF(uniform(rng, -dx, dx) / 2, uniform(rng, -dy, dy) / 2);
+        }
+        if (!QTransform::quadToQuad(from, to, k))
+            k = QTransform();
+    }
+    const QRectF onImage = k.map(m.map(crop).translated(-0.5, -0.5)).boundingRect();
+    k = k * QTransform::fromTranslate(-onImage.left(), -onImage.top());
+    const int w = static_cast<int>(std::ceil(onImage.width())), h = static_cast<int>(std::ceil(onImage.height()));
+    const int pw = f.keystone > 0 ? static_cast<int>(std::ceil(painted.right())) + margin : w;
+    const int ph = f.keystone > 0 ? static_cast<int>(std::ceil(painted.bottom())) + margin : h;
+    if (w < 16 || h < 16 || double(pw) * ph > 4.5e8)
+        return {};
+
+    QImage image(pw, ph, QImage::Format_RGB32);
+    image.fill(QColor(f.bed, f.bed, f.bed));
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(f.keystone > 0 ? m : m * QTransform::fromTranslate(-onImage.left(), -onImage.top()));
+        sheet.paint(p, rng);
+    }
+    if (f.keystone > 0) {
+        const cv::Mat src(ph, pw, CV_8UC4, image.bits(), static_cast<size_t>(image.bytesPerLine()));
+        const cv::Matx33d hm(k.m11(), k.m21(), k.m31(), k.m12(), k.m22(), k.m32(), k.m13(), k.m23(), k.m33());
+        QImage warped(w, h, QImage::Format_RGB32);
+        cv::Mat dst(h, w, CV_8UC4, warped.bits(), static_cast<size_t>(warped.bytesPerLine()));
+        cv::warpPerspective(src, dst, hm, dst.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+                            cv::Scalar(f.bed, f.bed, f.bed, 255));
+        image = warped;
+        for (int c = 0; c < 4; ++c)
+            (*corners)[c] = k.map(m.map(sheet.corners()[c]) - QPointF(0.5, 0.5));
+    } else {
+        for (int c = 0; c < 4; ++c)
+            (*corners)[c] = m.map(sheet.corners()[c]) - QPointF(0.5, 0.5) - QPointF(onImage.left(), onImage.top());
+    }
+    ScanWriter::age(image, scan, rng);
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath((baseName.isEmpty() ? scan.sheetName : baseName) + '.' + scan.format);
+    if (!ScanWriter::write(image, scan, path, rng))
+        return {};
+    return path;
 }
 
 } // namespace
@@ -402,6 +427,8 @@ bool save(const cv::Mat &image, const QString &path, const QString &format, int 
 QString SheetDrawer::drawSheet(const SheetScan &scan, const QString &folder, std::array<QPointF, 4> *corners,
                                const QString &baseName)
 {
+    if (scan.print.dpi > 0)
+        return drawPrinted(scan, folder, corners, baseName);
     Paper paper;
     if (!paperOf(scan, &paper))
         return {};
@@ -527,6 +554,15 @@ QString SheetDrawer::drawSheet(const SheetScan &scan, const QString &folder, std
 QString SheetDrawer::drawNonSheet(NonSheet kind, int width, int height, unsigned seed, const QString &folder,
                                   const QString &baseName, const QString &format)
 {
+    if (kind == NonSheet::InsideFrame || kind == NonSheet::EdgeCut) {
+        Rng cutRng(seed);
+        RandomLimits limits;
+        limits.maxSide = std::max(width, height);
+        SheetScan s = cutSheet(kind, randomScan(seed, limits), cutRng);
+        s.format = format;
+        std::array<QPointF, 4> corners;
+        return drawPrinted(s, folder, &corners, baseName);
+    }
     Rng rng(seed);
     QImage image(width, height, QImage::Format_Grayscale8);
     image.fill(QColor(248, 248, 248));
@@ -614,6 +650,37 @@ QString SheetDrawer::drawNonSheet(NonSheet kind, int width, int height, unsigned
                 p.drawLine(QPointF(0, y), QPointF(pw, y));
             break;
         }
+        case NonSheet::BookPage: {
+            // A book page: a heading, a ruled box (a heavy line and a thin
+            // one inside it) round the text and a figure, the page number below.
+            const double m = pw * uniform(rng, 0.08, 0.14);
+            p.setPen(Qt::black);
+            StrokeFont::draw(p, QPointF(m + 20, m * 0.7), QStringLiteral("ГЛАВА %1").arg(1 + rng() % 12), 5, 0.12);
+            const QRectF box(m, m, pw - 2 * m, ph - 2.3 * m);
+            p.setPen(QPen(Qt::black, uniform(rng, 0.4, 1.0)));
+            p.drawRect(box);
+            const double in = uniform(rng, 1, 3);
+            p.setPen(QPen(Qt::black, 0.15));
+            p.drawRect(box.adjusted(in, in, -in, -in));
+            for (double y = box.top() + 10; y < box.bottom() - 6; y += 6) {
+                if (y > box.top() + box.height() * 0.4 && y < box.top() + box.height() * 0.65)
+                    continue;
+                fakeText(p, QPointF(box.left() + 6, y), 3.2, box.width() - 12, rng, Qt::black);
+            }
+            // The figure: a few ruled lines and a curve.
+            const QRectF fig(box.left() + 20, box.top() + box.height() * 0.42, box.width() - 40, box.height() * 0.2);
+            p.setPen(QPen(Qt::black, 0.3));
+            p.drawRect(fig);
+            QPainterPath curve(fig.bottomLeft());
+            for (double x = 0; x <= 1.0; x += 0.05)
+                curve.lineTo(fig.left() + x * fig.width(), fig.bottom() - fig.height() * (0.5 + 0.4 * std::sin(6 * x)));
+            p.drawPath(curve);
+            StrokeFont::draw(p, QPointF(pw / 2 - 4, ph - m * 0.6), QString::number(10 + rng() % 300), 4, 0.1);
+            break;
+        }
+        case NonSheet::InsideFrame:
+        case NonSheet::EdgeCut:
+            break;
         case NonSheet::MapFragment: {
             Paper paper;
             paper.corner = {QPointF(-20, -20), QPointF(pw + 20, -20), QPointF(pw + 20, ph + 20), QPointF(-20, ph + 20)};
@@ -645,4 +712,282 @@ QString SheetDrawer::drawNonSheet(NonSheet kind, int width, int height, unsigned
     if (!save(out, path, format, 85, 0, rng))
         return {};
     return path;
+}
+
+namespace {
+
+// A sheet name of the given scale at random: row and column of the 1:1M
+// sheet (now and then in the south, a quarter of them north of 60 degrees
+// where sheets are doubled), then the lists and letters below it.
+QString randomName(int scale, Rng &rng)
+{
+    for (;;) {
+        const bool south = uniform(rng, 0, 1) < 0.08;
+        int row;
+        const double u = uniform(rng, 0, 1);
+        if (south)
+            row = 1 + static_cast<int>(rng() % 14);
+        else if (u < 0.7)
+            row = 9 + static_cast<int>(rng() % 7);   // I .. O: 32 .. 60 degrees
+        else if (u < 0.95)
+            row = 16 + static_cast<int>(rng() % 4);  // P .. S: 60 .. 76, doubled
+        else
+            row = 20 + static_cast<int>(rng() % 2);  // T, U: tripled or quadrupled
+        const int col = 1 + static_cast<int>(rng() % 60);
+        QString name = QStringLiteral("%1%2-%3").arg(south ? QStringLiteral("s") : QString()).arg(QChar('A' + row - 1))
+                           .arg(col, 2, 10, QLatin1Char('0'));
+        static const QString big = QStringLiteral("АБВГ"), small = QStringLiteral("абвг");
+        const int list100 = 1 + static_cast<int>(rng() % 144);
+        switch (scale) {
+        case 500: name += '-' + big.at(rng() % 4); break;
+        case 200: name += QStringLiteral("-%1").arg(1 + rng() % 36, 2, 10, QLatin1Char('0')); break;
+        case 100: name += QStringLiteral("-%1").arg(list100, 3, 10, QLatin1Char('0')); break;
+        case 50: name += QStringLiteral("-%1-%2").arg(list100, 3, 10, QLatin1Char('0')).arg(big.at(rng() % 4)); break;
+        case 25:
+            name += QStringLiteral("-%1-%2-%3").arg(list100, 3, 10, QLatin1Char('0')).arg(big.at(rng() % 4))
+                        .arg(small.at(rng() % 4));
+            break;
+        default: break;
+        }
+        if (SheetIdentity::check(name + ".png", scale, QStringLiteral("R-CC-LLL")).ok())
+            return name;
+    }
+}
+
+double logUniform(Rng &rng, double lo, double hi)
+{
+    return std::exp(uniform(rng, std::log(lo), std::log(hi)));
+}
+
+bool chance(Rng &rng, double p)
+{
+    return uniform(rng, 0, 1) < p;
+}
+
+// A length in millimetres picked from a printed range and held to a range of
+// pixels at the scan's resolution.
+double mmWithin(Rng &rng, double lo, double hi, double pxLo, double pxHi, double pxPerMm)
+{
+    return std::clamp(uniform(rng, lo, hi), pxLo / pxPerMm, pxHi / pxPerMm);
+}
+
+// A printed sheet cut so that no whole frame is left: inside its inner frame
+// all round, or on one edge.
+SheetScan cutSheet(NonSheet kind, SheetScan s, Rng &rng)
+{
+    SheetPrint &f = s.print;
+    const double out = PrintedSheet(s).outerOutside();
+    // How far in a cut must reach to miss the frame however the sheet is turned.
+    const double skew = std::abs(s.rotation) + std::abs(f.shear) + f.keystone;
+    const double reach = 3 + 600 * std::sin(skew * kPi / 180);
+    if (kind == NonSheet::InsideFrame) {
+        for (double &c : f.crop)
+            c = -out - uniform(rng, 3, 30) - reach;
+    } else if (kind == NonSheet::EdgeCut) {
+        f.crop[rng() % 4] = -out - uniform(rng, 3, 30) - reach;
+    }
+    return s;
+}
+
+const char *const kBarNames[] = {"filled", "hollow", "hatched", "ticks"};
+
+} // namespace
+
+SheetScan SheetDrawer::randomScan(unsigned seed, const RandomLimits &limits)
+{
+    Rng rng(seed * 2654435761u ^ 0x5bd1e995u);
+    SheetScan s;
+    s.seed = seed;
+    // Scale and place.
+    static const int scales[] = {25, 50, 100, 100, 200, 200, 500, 1000};
+    do
+        s.scale = scales[rng() % std::size(scales)];
+    while (!limits.smallScales && s.scale >= 500);
+    s.sheetName = randomName(s.scale, rng);
+    SheetPrint &f = s.print;
+    f.curved = s.scale >= 500 && chance(rng, 0.85);
+
+    // The paper's size in millimetres gives the image's at a resolution.
+    f.dpi = 300;
+    f.paperEdge = {{uniform(rng, 15, 40), uniform(rng, 8, 20), uniform(rng, 25, 55), uniform(rng, 8, 20)}};
+    const PrintedSheet draft(s);
+    const double out = draft.outerOutside();
+    const QRectF paper = draft.outline({{out + f.paperEdge[0], out + f.paperEdge[1], out + f.paperEdge[2],
+                                         out + f.paperEdge[3]}}).boundingRect();
+    // Most scans are made at 200-400 dpi; the rest anywhere in the range.
+    double dpi = chance(rng, 0.7) ? uniform(rng, std::max(limits.minDpi, 200.0), std::min(limits.maxDpi, 400.0))
+                                  : logUniform(rng, limits.minDpi, limits.maxDpi);
+    // No scan longer than an A1 scanner's at 600 dpi, and the cap if one is given.
+    const double longMm = std::max(paper.width(), paper.height());
+    dpi = std::min(dpi, 14000 / (longMm / 25.4));
+    if (limits.maxSide > 0)
+        dpi = std::min(dpi, limits.maxSide / (longMm / 25.4));
+    f.dpi = dpi;
+    s.longSide = limits.maxSide;
+    const double px = dpi / 25.4;
+
+    // The frame.
+    f.innerPen = 0.08 + 0.22 * std::pow(uniform(rng, 0, 1), 2);
+    f.band = mmWithin(rng, s.scale >= 500 ? 3 : 3.5, 9, 30, 120, px);
+    f.strip = mmWithin(rng, 0.4, 1.3, 4, 30, px);
+    f.stripPen = std::clamp(uniform(rng, 0.8, 1.3) / px, 0.05, 0.15);
+    if (s.scale >= 500 && chance(rng, 0.7))
+        f.bars = SheetPrint::Ticks;
+    else
+        f.bars = static_cast<SheetPrint::Bars>(rng() % 3);
+    f.hollowGap = std::min(uniform(rng, 1, 3) / px, std::max(0.0, f.strip - 3 * f.stripPen));
+    f.minuteEdges = 0xF;
+    if (chance(rng, 0.2)) {
+        // One or more edges without their minute frame.
+        f.minuteEdges = static_cast<int>(rng() % 15);
+    }
+    f.dots = chance(rng, 0.55);
+    f.dotsOut = uniform(rng, 0.6, 1.2);
+    f.outerGap = uniform(rng, f.dots ? f.dotsOut + 0.6 : 1.2, 4.5);
+    f.outerPen = mmWithin(rng, 0.5, 1.3, 4, 16, px);
+    f.outerDithered = chance(rng, 0.3);
+    f.numberBreak = chance(rng, 0.4);
+    f.numberHeight = std::min(uniform(rng, 2.0, 3.2), f.band * 0.7);
+    f.numbersOutside = chance(rng, 0.15);
+    f.innerRunOn = uniform(rng, 0.3, 1.0) * (f.band + f.strip);
+
+    // The collar and the crop: whole, cut outside the outer line, at it, or
+    // into it (never into the minute strip).
+    const double u = uniform(rng, 0, 1);
+    for (int e = 0; e < 4; ++e) {
+        if (u < 0.4)
+            f.crop[e] = f.paperEdge[e] + (chance(rng, 0.4) ? uniform(rng, 1, 10) : -uniform(rng, 0, f.paperEdge[e] * 0.3));
+        else if (u < 0.7)
+            f.crop[e] = uniform(rng, 15, 50) / px;
+        else if (u < 0.85)
+            f.crop[e] = uniform(rng, 0, 0.5);
+        else
+            f.crop[e] = chance(rng, 0.6) ? -uniform(rng, 0.1, f.outerPen + f.outerGap * 0.6) : uniform(rng, 0, 2);
+    }
+    // Ink and paper.
+    f.paper = static_cast<int>(uniform(rng, 240, 256));
+    f.frameInk = static_cast<int>(90 * std::pow(uniform(rng, 0, 1), 1.5));
+    const double hue = uniform(rng, 0, 1);
+    f.frameHue = hue < 0.8 ? 0 : hue < 0.9 ? 1 : 2;
+    f.fade = chance(rng, 0.3) ? uniform(rng, 0.1, 0.5) : 0;
+    // The map.
+    f.grid = chance(rng, s.scale == 200 ? 0.6 : 0.9);
+    f.tints = chance(rng, 0.85);
+    f.patterns = chance(rng, 0.6);
+    const double w = uniform(rng, 0, 1);
+    f.water = w < 0.55 ? 0 : w < 0.85 ? 1 : 2;
+    f.edgeRoads = chance(rng, 0.35) ? 1 << (rng() % 4) | (chance(rng, 0.3) ? 1 << (rng() % 4) : 0) : 0;
+    f.edgeRoadIn = uniform(rng, 3, 15) / px;
+    f.edgeRoadWhole = chance(rng, 0.4);
+    f.watermark = chance(rng, 0.15);
+    // The scan.
+    const double t = uniform(rng, 0, 1);
+    s.rotation = t < 0.5 ? uniform(rng, -0.5, 0.5) : t < 0.85 ? uniform(rng, -1.5, 1.5)
+                                                              : uniform(rng, -limits.maxTurn, limits.maxTurn);
+    f.shear = chance(rng, 0.4) ? uniform(rng, -0.3, 0.3) : 0;
+    f.keystone = chance(rng, 0.4) ? uniform(rng, 0, 0.8) : 0;
+    s.shrinkX = chance(rng, 0.5) ? uniform(rng, 0.97, 1.0) : 1.0;
+    s.shrinkY = chance(rng, 0.5) ? uniform(rng, 0.97, 1.0) : 1.0;
+    s.blur = chance(rng, 0.7) ? uniform(rng, 0.3, 1.4) : 0;
+    s.noise = uniform(rng, 0, 6);
+    s.colour = chance(rng, 0.85);
+    s.greyScan = chance(rng, 0.3);
+    s.unevenLight = chance(rng, 0.35);
+    s.stains = chance(rng, 0.2);
+    s.folds = chance(rng, 0.2);
+    s.yellowed = s.colour && chance(rng, 0.2);
+    f.bed = chance(rng, 0.3) ? static_cast<int>(uniform(rng, 10, 60)) : static_cast<int>(uniform(rng, 180, 250));
+    // The file.
+    const double fmt = uniform(rng, 0, 1);
+    s.format = fmt < 0.45 ? QStringLiteral("jpg") : fmt < 0.65 ? QStringLiteral("gif")
+               : fmt < 0.8 ? QStringLiteral("png") : fmt < 0.9 ? QStringLiteral("tif") : QStringLiteral("bmp");
+    s.jpegQuality = static_cast<int>(uniform(rng, 50, 96));
+    s.paletteColours = static_cast<int>(logUniform(rng, 8, 257));
+    f.ditherGif = chance(rng, 0.8) ? 1 : 0;
+    return s;
+}
+
+QString SheetDrawer::describe(const SheetScan &s)
+{
+    if (s.print.dpi <= 0)
+        return QStringLiteral("%1 1:%2K fixed style, %3 px, %4").arg(s.sheetName).arg(s.scale).arg(s.longSide).arg(s.format);
+    const SheetPrint &f = s.print;
+    const double px = f.dpi / 25.4;
+    QString edges;
+    for (int e = 0; e < 4; ++e)
+        if (f.minuteEdges & (1 << e))
+            edges += QLatin1Char("NESW"[e]);
+    QStringList parts;
+    parts << QStringLiteral("%1 1:%2K %3dpi %4").arg(s.sheetName).arg(s.scale).arg(f.dpi, 0, 'f', 0)
+                 .arg(s.format == QLatin1String("jpg") ? QStringLiteral("jpg q%1").arg(s.jpegQuality)
+                      : s.format == QLatin1String("gif") ? QStringLiteral("gif %1c%2").arg(s.paletteColours).arg(f.ditherGif ? " dither" : "")
+                                                         : s.format);
+    parts << QStringLiteral("%1%2").arg(s.colour ? "colour" : "mono").arg(s.greyScan ? "->grey" : "");
+    parts << QStringLiteral("inner %1px ink %2%3").arg(f.innerPen * px, 0, 'f', 1).arg(f.frameInk)
+                 .arg(f.frameHue == 1 ? " blue" : f.frameHue == 2 ? " brown" : "") + (f.fade > 0 ? QStringLiteral(" faded") : QString());
+    parts << QStringLiteral("band %1px").arg(f.band * px, 0, 'f', 0);
+    parts << QStringLiteral("strip %1px %2 [%3]%4").arg(f.strip * px, 0, 'f', 0).arg(kBarNames[f.bars]).arg(edges)
+                 .arg(f.dots ? " dots" : "");
+    parts << QStringLiteral("outer %1px%2%3").arg(f.outerPen * px, 0, 'f', 0).arg(f.outerDithered ? " grey" : "")
+                 .arg(f.numberBreak ? " broken" : "");
+    parts << QStringLiteral("crop %1/%2/%3/%4px").arg(f.crop[0] * px, 0, 'f', 0).arg(f.crop[1] * px, 0, 'f', 0)
+                 .arg(f.crop[2] * px, 0, 'f', 0).arg(f.crop[3] * px, 0, 'f', 0);
+    QStringList map;
+    if (f.curved) map << QStringLiteral("curved");
+    if (!f.grid) map << QStringLiteral("no-grid");
+    if (f.tints) map << QStringLiteral("tints");
+    if (f.water == 1) map << QStringLiteral("lakes");
+    if (f.water == 2) map << QStringLiteral("sea");
+    if (f.edgeRoads) map << QStringLiteral("edge-roads %1px%2").arg(f.edgeRoadIn * px, 0, 'f', 0).arg(f.edgeRoadWhole ? " whole" : "");
+    if (f.watermark) map << QStringLiteral("watermark");
+    if (!map.isEmpty())
+        parts << map.join(QLatin1Char(' '));
+    QStringList scanFaults;
+    scanFaults << QStringLiteral("turn %1").arg(s.rotation, 0, 'f', 2);
+    if (f.shear != 0) scanFaults << QStringLiteral("shear %1").arg(f.shear, 0, 'f', 2);
+    if (f.keystone > 0) scanFaults << QStringLiteral("key %1").arg(f.keystone, 0, 'f', 2);
+    if (s.shrinkX != 1 || s.shrinkY != 1) scanFaults << QStringLiteral("shrink %1/%2").arg(s.shrinkX, 0, 'f', 3).arg(s.shrinkY, 0, 'f', 3);
+    if (s.blur > 0) scanFaults << QStringLiteral("blur %1").arg(s.blur, 0, 'f', 1);
+    if (s.unevenLight) scanFaults << QStringLiteral("light");
+    if (s.stains) scanFaults << QStringLiteral("stains");
+    if (s.folds) scanFaults << QStringLiteral("folds");
+    if (s.yellowed) scanFaults << QStringLiteral("yellowed");
+    parts << scanFaults.join(QLatin1Char(' '));
+    return parts.join(QStringLiteral("; "));
+}
+
+QString SheetDrawer::describe(NonSheet kind)
+{
+    static const char *const names[] = {"blank page", "page of text", "photo-like", "map fragment", "ruled table",
+                                        "building", "map with square grid", "sheet cut inside its frame",
+                                        "sheet with an edge cut off", "book page with a ruled box"};
+    return QString::fromLatin1(names[static_cast<int>(kind)]);
+}
+
+NonSheetScan SheetDrawer::randomNonSheet(unsigned seed, const RandomLimits &limits)
+{
+    Rng rng(seed * 40503u + 977u);
+    NonSheetScan n;
+    n.kind = static_cast<NonSheet>(rng() % 10);
+    n.sheet = cutSheet(n.kind, randomScan(seed ^ 0x3c6ef372u, limits), rng);
+    n.sheet.seed = seed;
+    return n;
+}
+
+QString SheetDrawer::drawNonSheet(const NonSheetScan &scan, const QString &folder, const QString &baseName)
+{
+    const QString base = baseName.isEmpty() ? scan.sheet.sheetName : baseName;
+    if (scan.kind == NonSheet::InsideFrame || scan.kind == NonSheet::EdgeCut) {
+        std::array<QPointF, 4> corners;
+        return drawPrinted(scan.sheet, folder, &corners, base);
+    }
+    // The others at the size the sheet's scan would have (a book page narrower).
+    const double px = scan.sheet.print.dpi / 25.4;
+    int width = static_cast<int>(px * (scan.kind == NonSheet::BookPage ? 300 : 420)), height = static_cast<int>(px * 500);
+    const int cap = scan.sheet.longSide > 0 ? scan.sheet.longSide : 12000;
+    if (height > cap) {
+        width = width * cap / height;
+        height = cap;
+    }
+    return drawNonSheet(scan.kind, width, height, scan.sheet.seed, folder, base, scan.sheet.format);
 }
