@@ -39,6 +39,9 @@ double parallelSpread(double length)
 {
     return std::max(3.0, 0.0012 * length);
 }
+// The most paper a scan shows outside the frame on any side, mm: the title,
+// the notes and the scale bar below the frame take some 6 cm.
+constexpr double kMostCollar = 120.0;
 // Corners of two frames this far apart are different frames, pixels.
 constexpr double kSameFrame = 3.0;
 // Two different frames whose scores differ by less than this are a tie.
@@ -418,6 +421,73 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
             }
         }
     }
+    // The frame and the lines printed outside it (the minute frame's, the
+    // outer line) were drawn square with one another: a chosen line turned
+    // against two long lines outside it that run parallel to each other is a
+    // line of the map (a km grid line, which the grid's convergence turns
+    // against the frame), however far inside the frame it lies.
+    for (int side = 0; side < 4; ++side) {
+        if (parallel[side][static_cast<size_t>(best.line[side])])
+            continue;
+        const FrameLine &line = *l[side];
+        const double sign = side == FrameEdge::North || side == FrameEdge::West ? -1 : 1;
+        const double from = line.alongOf(best.corners[side]), to = line.alongOf(best.corners[(side + 1) % 4]);
+        const double lo = std::min(from, to), hi = std::max(from, to);
+        // Offsets of `other` from `base` at a tenth, the middle and nine
+        // tenths of the edge, outwards positive.
+        auto apart = [&](const FrameLine &base, const FrameLine &other, double &least, double &most) {
+            least = 1e9;
+            most = -1e9;
+            for (double at : {0.1, 0.5, 0.9}) {
+                const double d = sign * (other.across(lo + at * (hi - lo)) - base.across(lo + at * (hi - lo)));
+                least = std::min(least, d);
+                most = std::max(most, d);
+            }
+        };
+        std::vector<const FrameLine *> turned;
+        for (const FrameLine &other : lines[side]) {
+            double least, most;
+            apart(line, other, least, most);
+            if (least >= 2 && most - least > parallelSpread(hi - lo)
+                && other.coverage(lo + 0.02 * (hi - lo), hi - 0.02 * (hi - lo)) >= 0.5)
+                turned.push_back(&other);
+        }
+        bool pair = false;
+        for (const FrameLine *x : turned)
+            for (const FrameLine *y : turned) {
+                double least, most;
+                apart(*x, *y, least, most);
+                pair = pair || (least >= kParallelFrom * best.pxPerMm && most <= kParallelTo * best.pxPerMm
+                                && most - least <= parallelSpread(hi - lo));
+            }
+        if (pair) {
+            result.reason = QCoreApplication::translate("FrameFinder", "the line found along the %1 edge is turned against the lines printed outside it")
+                                .arg(FrameEdge::sideName(static_cast<FrameEdge::Side>(side)));
+            return result;
+        }
+    }
+
+    // A sheet's margins are a few centimetres of paper: a frame that leaves
+    // much more of the scan outside it is a square of the map's grid.
+    {
+        const double cols = grey.cols - 1, rows = grey.rows - 1;
+        // From the edge's nearer corner: the frames of the sheets far north
+        // narrow towards the pole.
+        const double collar[4] = {std::min(best.corners[0].y(), best.corners[1].y()),
+                                  cols - std::max(best.corners[1].x(), best.corners[2].x()),
+                                  rows - std::max(best.corners[2].y(), best.corners[3].y()),
+                                  std::min(best.corners[3].x(), best.corners[0].x())};
+        for (int side = 0; side < 4; ++side) {
+            const double mm = collar[side] / best.pxPerMm;
+            if (mm > kMostCollar) {
+                result.reason = QCoreApplication::translate("FrameFinder", "the frame found leaves %1 mm of the scan outside its %2 edge, more than a sheet's margin")
+                                    .arg(mm, 0, 'f', 0)
+                                    .arg(FrameEdge::sideName(static_cast<FrameEdge::Side>(side)));
+                return result;
+            }
+        }
+    }
+
     double inkIn = 0, inkOut = 0;
     int edgesWithMap = 0;
     for (int side = 0; side < 4; ++side) {

@@ -37,6 +37,8 @@ private slots:
     void randomSheets();
     // How many of the sheets above were found: at least a floor.
     void foundShare();
+    void gridFrames_data();
+    void gridFrames();
     void nonSheets_data();
     void nonSheets();
     void badFiles_data();
@@ -96,6 +98,39 @@ void TestFrameFinder::foundShare()
         QSKIP("no drawn sheets were tried");
     qInfo("%d of %d drawn sheets found", m_found, m_sheets);
     QVERIFY2(m_found >= 7, qPrintable(QStringLiteral("only %1 of %2 sheets found").arg(m_found).arg(m_sheets)));
+}
+
+// Sheets whose km grid, turned against the frame by the grid's convergence,
+// drew a frame of the sheet's shape inside the real one (four grid lines just
+// inside it, or a block of grid squares): the real frame is found or none,
+// never the grid's.
+void TestFrameFinder::gridFrames_data()
+{
+    QTest::addColumn<unsigned>("seed");
+    QTest::addColumn<int>("maxSide");
+    QTest::newRow("grid squares inside a faint frame, 1:25K") << 100035u << 3000;
+    QTest::newRow("the outermost grid lines, 1:100K") << 100036u << 3000;
+}
+
+void TestFrameFinder::gridFrames()
+{
+    QFETCH(unsigned, seed);
+    QFETCH(int, maxSide);
+    RandomLimits limits;
+    limits.maxSide = maxSide;
+    const SheetScan scan = SheetDrawer::randomScan(seed, limits);
+    std::array<QPointF, 4> truth;
+    const QString path = SheetDrawer::drawSheet(scan, m_dir.path(), &truth, QStringLiteral("grid-%1").arg(seed));
+    QVERIFY(!path.isEmpty());
+    const SheetIdentity id = SheetIdentity::check(scan.sheetName + '.' + scan.format, scan.scale, QStringLiteral("R-CC-LLL"));
+    QVERIFY(id.ok());
+    const FrameResult r = FrameFinder::find(path, id);
+    if (!r.found) {
+        QVERIFY(!r.reason.isEmpty());
+        return;
+    }
+    for (int k = 0; k < 4; ++k)
+        QVERIFY2(QLineF(r.corners[k], truth[k]).length() <= 2.0, qPrintable(SheetDrawer::describe(scan)));
 }
 
 void TestFrameFinder::nonSheets_data()
