@@ -1,14 +1,14 @@
 #include "mapfile/MapFile.h"
 
-#include "mapfile/Windows1251.h"
-#include "mapfile/FolderLinks.h"
-#include "mapfile/MapError.h"
+#include "fileio/Windows1251.h"
+#include "fileio/FolderLinks.h"
+#include "sheet/MapError.h"
 #include "mapfile/MessageObserver.h"
-#include "mapfile/Numeric.h"
-#include "mapfile/RegularFile.h"
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
-#include "mapfile/SheetText.h"
+#include "sheet/Numeric.h"
+#include "fileio/RegularFile.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
+#include "sheet/SheetText.h"
 #include "sheet/Global.h"
 
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 #include "mapfile/MapLine.h"
 #include "mapfile/MapPoint.h"
 #include "mapfile/MapTextEncoding.h"
-#include "mapfile/SheetFields.h"
+#include "sheet/SheetFields.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "frame/SheetDrawer.h"
 
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
 
 #include <QDir>
