@@ -2,7 +2,7 @@
 
 #include "imageinfo/CImageInfo.h"
 #include "imageinfo/TiffHeader.h"
-#include "mapfile/RegularFile.h"
+#include "fileio/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "frame/JpegDcDecoder.h"
 #include "frame/ScanHeader.h"
 #include "imageinfo/ImageLimits.h"
-#include "mapfile/RegularFile.h"
+#include "fileio/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -3,9 +3,9 @@
 // Names, identity checks, corners, sheet names north of 60 degrees and in the
 // south, metres per pixel, grid lines and the window's guessing.
 
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
-#include "mapfile/SheetText.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
+#include "sheet/SheetText.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "tools/MapCreatorGuess.h"

@@ -1,9 +1,9 @@
 #include "tools/CoverageFile.h"
 
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "mapfile/MapFile.h"
-#include "mapfile/SheetGeometry.h"
-#include "mapfile/SheetText.h"
+#include "sheet/SheetGeometry.h"
+#include "sheet/SheetText.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "sheet/SheetName.h"

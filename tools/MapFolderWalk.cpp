@@ -1,6 +1,6 @@
 #include "tools/MapFolderWalk.h"
 
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFileNames.h"
 #include "tools/RunObserver.h"
