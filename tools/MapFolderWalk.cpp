@@ -75,6 +75,17 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
     observer.status(QString());
 }
 
+RunResult MapFolderWalk::run(const QString &folder, RunObserver &observer, const Options &options,
+                             const FileWork &work)
+{
+    RunResult result;
+    if (!requireFolder(folder, observer, result))
+        return result;
+    walk(folder, observer, options, work, result);
+    sayDone(observer, result.count);
+    return result;
+}
+
 void MapFolderWalk::sayDone(RunObserver &observer, int count)
 {
     observer.message(QCoreApplication::translate("MapFolderWalk", "Done %1 map-files").arg(count), QString(),
