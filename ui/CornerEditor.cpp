@@ -1,6 +1,6 @@
 #include "ui/CornerEditor.h"
 
-#include "frame/ScanPicture.h"
+#include "scan/ScanPicture.h"
 #include "sheet/MapError.h"
 #include "sheet/SheetIdentity.h"
 #include "tools/CornerEdit.h"

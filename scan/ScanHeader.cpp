@@ -1,4 +1,4 @@
-#include "frame/ScanHeader.h"
+#include "scan/ScanHeader.h"
 
 #include "imageinfo/CImageInfo.h"
 #include "imageinfo/TiffHeader.h"

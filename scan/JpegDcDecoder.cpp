@@ -1,4 +1,4 @@
-#include "frame/JpegDcDecoder.h"
+#include "scan/JpegDcDecoder.h"
 
 #include "fileio/RegularFile.h"
 
