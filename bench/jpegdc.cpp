@@ -5,7 +5,7 @@
 //
 //   quillmark-bench-jpegdc FILE.jpg [ROUNDS]
 #include "common/ImageDifference.h"
-#include "frame/JpegDcDecoder.h"
+#include "scan/JpegDcDecoder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "cli/SheetCommand.h"
 
-#include "mapfile/MapError.h"
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
-#include "mapfile/SheetText.h"
+#include "sheet/MapError.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
+#include "sheet/SheetText.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "sheet/SheetLocator.h"

@@ -1,7 +1,7 @@
 #include "frame/FrameFinder.h"
 
 #include "frame/FrameEdge.h"
-#include "frame/FrameImage.h"
+#include "scan/FrameImage.h"
 #include "frame/FrameLineFit.h"
 #include "frame/FrameProbe.h"
 #include "frame/FrameShape.h"

@@ -1,8 +1,8 @@
 #include "frame/FrameShape.h"
 
-#include "mapfile/MapError.h"
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
+#include "sheet/MapError.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
 
 #include <QCoreApplication>

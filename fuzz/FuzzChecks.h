@@ -9,10 +9,10 @@
 // the test suite always runs them thoroughly.
 
 #include "imageinfo/CImageInfo.h"
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "mapfile/MapFile.h"
-#include "mapfile/SheetGeometry.h"
-#include "mapfile/SheetText.h"
+#include "sheet/SheetGeometry.h"
+#include "sheet/SheetText.h"
 #include "settings/IniFile.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"

@@ -3,7 +3,7 @@
 // The check of the DC-only JPEG decoder's fuzz target (fuzz_jpegdc), apart
 // from FuzzChecks.h because the decoder lives in the image library, not the core.
 
-#include "frame/JpegDcDecoder.h"
+#include "scan/JpegDcDecoder.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include "mapfile/RegularFile.h"
+#include "fileio/RegularFile.h"
 
 #include <QFile>
 

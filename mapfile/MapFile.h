@@ -3,16 +3,16 @@
 #include "mapfile/CornerLL.h"
 #include "mapfile/CornerXY.h"
 #include "mapfile/MapLine.h"
+#include "mapfile/MapLineStore.h"
 #include "mapfile/MapPoint.h"
 #include "mapfile/MapTextEncoding.h"
-#include "mapfile/SheetFields.h"
+#include "sheet/SheetFields.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <array>
-#include <vector>
 
 class MessageObserver;
 class QIODevice;
@@ -20,10 +20,11 @@ class QIODevice;
 // One OziExplorer calibration file ("OziExplorer Map Data File Version 2.2")
 // held as numbered lines plus the values parsed out of them.
 //
-// Every line that enters the document goes through one line parser that fills
-// the fields below. Lines are Windows-1251 text; a line the program does not
-// change is written back byte for byte (its own bytes and its own line end).
-// The document has no fixed size limit.
+// Every line that enters the document goes through one line parser
+// (MapLineParser) that fills the fields below. Lines are Windows-1251 text; a
+// line the program does not change is written back byte for byte (its own
+// bytes and its own line end): the lines live in a MapLineStore. The document
+// has no fixed size limit; MapFileIO reads and writes its file.
 //
 // Failures that reach the caller are thrown as MapError (a file that cannot be
 // read or written, a line index outside the document, a 16-bit overflow).
@@ -121,7 +122,7 @@ public:
     bool PlacePoint(int k, double x, double y);
 
     // --- read-only views for tools and tests --------------------------------
-    int lineCount() const { return int(m_index.size()); }
+    int lineCount() const { return m_lines.count(); }
     // Line i as its fields (a read line is decoded when asked for).
     MapLine line(int i) const;
     QString lineTitle(int i) const;      // line(i).Title, without decoding the rest
@@ -145,43 +146,31 @@ public:
     bool hasHeader() const;
 
 private:
+    // The line parser fills the fields of the lines it reads.
+    friend class MapLineParser;
+
     // A point's coordinate, as the texts "Lat", "Lon", "X" and "Y" name it.
     enum class Coord { Lat, Lon, X, Y, None };
     static Coord coordOf(const QString &strType);
     double pointValue(int k, Coord c) const;    // GetPoint
     double newPointValue(int k, Coord c) const; // CreatePoint
-    void ParseLine(QString &Title, QString &body, int idx);
     // CreateNew line by line, every line through AddLine.
     void buildNew(const QString &ImgFile);
     // Puts a line of a new map at index `num` as AddLine would have added it there.
     void putNewLine(int num, const QString &Title, const QString &body);
     void ResetPoints();
     QString FormatDD(double value) const;
+    // The body of the Projection Setup line of the sheet's zone.
+    QString projectionSetup() const;
     void SwapPoints(int a, int b);
     void CopyPoint(int target, const MapPoint &source);
-    void checkIndex(int i) const;
-    // Where the bytes of an unchanged line are: [begin, end) and its line end.
-    void rawSpan(int i, qsizetype &begin, qsizetype &end, QByteArrayView &eol) const;
-    // Appends a line's bytes to m_bytes when reading them back at line `idx`
-    // gives the same Title and Body; returns their offset, or -1.
-    qint64 appendRawLine(const QString &title, const QString &body, int idx);
-    void setChanged(int i, MapLine line);
 
     std::array<MapPoint, 10> m_points{};  // slots 1..9 (0 unused)
     int m_pointCount = 0;
     int m_firstPointLine = 0;
     std::array<CornerXY, 5> m_cornerXY{}; // 1..4
     std::array<CornerLL, 5> m_cornerLL{}; // 1..4
-    // The lines: the bytes read from the file (and the bytes of lines added
-    // later that read back the same) plus, per line, one 32-bit entry: the
-    // offset of its bytes, or kChanged with the index of a line held apart in
-    // m_changed (a line whose text the program changed, or that carries a tag).
-    static constexpr quint32 kChanged = 0x80000000u;
-    QByteArray m_bytes;
-    qsizetype m_readEnd = 0;              // m_bytes[0, m_readEnd) came from the file
-    std::vector<quint32> m_index;
-    std::vector<MapLine> m_changed;
-    QByteArray m_eol = "\r\n";            // line end for new and changed lines
+    MapLineStore m_lines;
     bool m_projFixed = false;
     int m_projLine = 0;
     int m_projSetupLine = 0;

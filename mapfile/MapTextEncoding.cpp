@@ -1,6 +1,6 @@
 #include "mapfile/MapTextEncoding.h"
 
-#include "mapfile/Windows1251.h"
+#include "fileio/Windows1251.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Refreshes the translation files translations/quillmark_<language>.ts from the
 # texts of the desktop program (ui/) and of the core and image code whose
-# messages it shows (mapfile/ sheet/ imageinfo/ settings/ tools/ frame/).
+# messages it shows (fileio/ mapfile/ sheet/ imageinfo/ settings/ tools/ frame/).
 # New texts come in unfinished, texts no longer in the sources are dropped;
 # translations already made are kept. Translate the new ones (Qt Linguist, or
 # by hand: fill <translation> and remove type="unfinished"), then build: CMake
@@ -20,7 +20,7 @@ if [ -z "$lupdate" ] || [ ! -x "$lupdate" ]; then
   exit 1
 fi
 
-sources=(ui mapfile sheet imageinfo settings tools frame)
+sources=(ui fileio mapfile sheet imageinfo settings tools frame)
 for ts in translations/quillmark_*.ts; do
   language=${ts##*/quillmark_}
   language=${language%.ts}

@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "mapfile/Windows1251.h"
+#include "fileio/Windows1251.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapfile/SheetFields.h"
+#include "sheet/SheetFields.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "sheet/SheetLocator.h"
 
-#include "mapfile/MapError.h"
-#include "mapfile/SheetGeometry.h"
-#include "mapfile/SheetText.h"
+#include "sheet/MapError.h"
+#include "sheet/SheetGeometry.h"
+#include "sheet/SheetText.h"
 #include "sheet/Global.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "sheet/SheetName.h"
 
-#include "mapfile/SheetText.h"
+#include "sheet/SheetText.h"
 #include "sheet/Global.h"
 
 #include <QCoreApplication>

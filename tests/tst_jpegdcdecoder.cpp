@@ -3,7 +3,7 @@
 // reads, declines the kinds it does not, and never crashes on damaged data.
 #include "common/ImageDifference.h"
 #include "common/NotRegularFile.h"
-#include "frame/JpegDcDecoder.h"
+#include "scan/JpegDcDecoder.h"
 #include "fuzz/FuzzJpegChecks.h"
 
 #include <QBuffer>

@@ -1,9 +1,9 @@
 #include "common/SheetImages.h"
+#include "sheet/Global.h"
 #include "tools/MapCreatorGuess.h"
 #include "tools/MapCreatorOptions.h"
 
 #include <QDir>
-#include <QMap>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -60,38 +60,32 @@ private slots:
     void byName_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("stored");   // "key=value" in the settings, or ""
+        QTest::addColumn<QString>("stored");   // "scale=points" kept in the options, or ""
         QTest::addColumn<bool>("recognised");
         QTest::addColumn<QString>("scale");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<int>("grid");
         QTest::addColumn<QString>("points");
-        QTest::addColumn<QString>("askedKey");
-        QTest::addColumn<QString>("askedDefault");
 
         // Start of every row: 1:200K, R-CC-LLL, no grid, 9 points (not a default anywhere).
         QTest::newRow("1:50K Cyrillic") << QStringLiteral("N-37-001-А.jpg") << "" << true << "1:50K" << "R-CC-LLL"
-                                        << 1 << "4" << "points_1:50K" << "4";
-        QTest::newRow("1:50K stored points") << QStringLiteral("N-37-001-А.jpg") << "points_1:50K=5" << true
-                                             << "1:50K" << "R-CC-LLL" << 1 << "5" << "points_1:50K" << "4";
+                                        << 1 << "4";
+        QTest::newRow("1:50K stored points") << QStringLiteral("N-37-001-А.jpg") << "1:50K=5" << true << "1:50K"
+                                             << "R-CC-LLL" << 1 << "5";
+        QTest::newRow("another scale's points") << QStringLiteral("N-37-001-А.jpg") << "1:100K=9" << true << "1:50K"
+                                                << "R-CC-LLL" << 1 << "4";
         QTest::newRow("1:25K") << QStringLiteral("N-37-001-А-а.jpg") << "" << true << "1:25K" << "R-CC-LLL" << 1
-                               << "4" << "points_1:25K" << "4";
-        QTest::newRow("1:1M") << "N-37.jpg" << "" << true << "1:1M" << "R-CC-LLL" << 2 << "5" << "points_1:1M" << "5";
-        QTest::newRow("1:1M RCC-LLL") << "N37.png" << "" << true << "1:1M" << "RCC-LLL" << 2 << "5" << "points_1:1M"
-                                      << "5";
-        QTest::newRow("1:500K") << QStringLiteral("N-37-Б.gif") << "points_1:500K=4" << true << "1:500K"
-                                << "R-CC-LLL" << 2 << "4" << "points_1:500K" << "5";
-        QTest::newRow("1:100K RCC-LLL") << "N37-001.jpg" << "" << true << "1:100K" << "RCC-LLL" << 1 << "5"
-                                        << "points_1:100K" << "5";
-        QTest::newRow("southern 1:200K") << "sK-37-01.png" << "" << true << "1:200K" << "R-CC-LLL" << 1 << "5"
-                                         << "points_1:200K" << "5";
-        QTest::newRow("path is cut") << "/scans/N-37-001.jpg" << "" << true << "1:100K" << "R-CC-LLL" << 1 << "5"
-                                     << "points_1:100K" << "5";
-        QTest::newRow("not a sheet") << "readme.txt" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9" << ""
-                                     << "";
-        QTest::newRow("empty name") << "" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9" << "" << "";
-        QTest::newRow("row W not a letter") << "W-37-001.jpg" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9"
-                                            << "" << "";
+                               << "4";
+        QTest::newRow("1:1M") << "N-37.jpg" << "" << true << "1:1M" << "R-CC-LLL" << 2 << "5";
+        QTest::newRow("1:1M RCC-LLL") << "N37.png" << "" << true << "1:1M" << "RCC-LLL" << 2 << "5";
+        QTest::newRow("1:500K") << QStringLiteral("N-37-Б.gif") << "1:500K=4" << true << "1:500K" << "R-CC-LLL" << 2
+                                << "4";
+        QTest::newRow("1:100K RCC-LLL") << "N37-001.jpg" << "" << true << "1:100K" << "RCC-LLL" << 1 << "5";
+        QTest::newRow("southern 1:200K") << "sK-37-01.png" << "" << true << "1:200K" << "R-CC-LLL" << 1 << "5";
+        QTest::newRow("path is cut") << "/scans/N-37-001.jpg" << "" << true << "1:100K" << "R-CC-LLL" << 1 << "5";
+        QTest::newRow("not a sheet") << "readme.txt" << "1:200K=4" << false << "1:200K" << "R-CC-LLL" << 0 << "9";
+        QTest::newRow("empty name") << "" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9";
+        QTest::newRow("row W not a letter") << "W-37-001.jpg" << "" << false << "1:200K" << "R-CC-LLL" << 0 << "9";
     }
 
     void byName()
@@ -103,29 +97,19 @@ private slots:
         QFETCH(QString, mask);
         QFETCH(int, grid);
         QFETCH(QString, points);
-        QFETCH(QString, askedKey);
-        QFETCH(QString, askedDefault);
-
-        QMap<QString, QString> settings;
-        if (!stored.isEmpty())
-            settings.insert(stored.section('=', 0, 0), stored.section('=', 1));
-        QStringList asked;
-        auto reader = [&](const QString &key, const QString &def) {
-            asked.append(key + '|' + def);
-            return settings.value(key, def);
-        };
 
         MapCreatorOptions o;
         o.scaleText = "1:200K";
         o.maskText = "R-CC-LLL";
         o.gridMode = 0;
         o.pointsText = "9";
-        QCOMPARE(MapCreatorGuess::setByImageName(name, o, reader), recognised);
+        if (!stored.isEmpty())
+            o.pointsOfScale.insert(Global::scaleFromText(stored.section('=', 0, 0)), stored.section('=', 1));
+        QCOMPARE(MapCreatorGuess::setByImageName(name, o), recognised);
         QCOMPARE(o.scaleText, scale);
         QCOMPARE(o.maskText, mask);
         QCOMPARE(o.gridMode, grid);
         QCOMPARE(o.pointsText, points);
-        QCOMPARE(asked, askedKey.isEmpty() ? QStringList{} : QStringList{askedKey + '|' + askedDefault});
     }
 
     // The scale from the folder's first names: theirs when they agree, "auto"
@@ -170,7 +154,7 @@ private slots:
         QCOMPARE(o.scaleGuessed, scale != before);
     }
 
-    void withoutSettingsUsesDefaults()
+    void withoutStoredPointsUsesDefaults()
     {
         MapCreatorOptions o;
         o.pointsText = "9";

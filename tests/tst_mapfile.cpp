@@ -2,7 +2,7 @@
 #include "common/MapFolderFixture.h"
 #include "common/MapSamples.h"
 
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "mapfile/MapFile.h"
 
 #include <QtTest>

@@ -2,9 +2,9 @@
 #include "common/MapFolderFixture.h"
 #include "common/MapSamples.h"
 
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "mapfile/MapFile.h"
-#include "mapfile/Windows1251.h"
+#include "fileio/Windows1251.h"
 
 #include <QBuffer>
 #include <QDir>

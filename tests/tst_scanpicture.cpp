@@ -2,8 +2,8 @@
 // picture, fitted into the thumbnail's size, with the scan's own pixel size;
 // a scan too large for memory is refused from its header, before decoding.
 #include "common/NotRegularFile.h"
-#include "frame/FrameImage.h"
-#include "frame/ScanPicture.h"
+#include "scan/FrameImage.h"
+#include "scan/ScanPicture.h"
 #include "frame/SheetDrawer.h"
 
 #include <QBuffer>

@@ -3,9 +3,9 @@
 // Expected values are written in the order the rules compute them, so that
 // the comparison can be exact.
 
-#include "mapfile/MapError.h"
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
+#include "sheet/MapError.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
 
 #include <QtTest>
 

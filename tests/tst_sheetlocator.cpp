@@ -3,7 +3,7 @@
 // points at every scale (the name given back to the name parser is the same
 // sheet, and that sheet holds the point).
 
-#include "mapfile/SheetGeometry.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "sheet/SheetLocator.h"

@@ -1,9 +1,9 @@
 // Zone, central meridian, metres per pixel, sheet names and the coordinate
 // texts of map files, checked against values worked out by hand.
 
-#include "mapfile/MapError.h"
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetText.h"
+#include "sheet/MapError.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetText.h"
 
 #include <QtTest>
 

@@ -3,9 +3,9 @@
 // Names, identity checks, corners, sheet names north of 60 degrees and in the
 // south, metres per pixel, grid lines and the window's guessing.
 
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
-#include "mapfile/SheetText.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
+#include "sheet/SheetText.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "tools/MapCreatorGuess.h"
@@ -248,7 +248,7 @@ private slots:
     void guess_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("stored");  // value under "points_1:10K", empty for none
+        QTest::addColumn<QString>("stored");  // the point count kept for 1:10K, empty for none
         QTest::addColumn<QString>("scale");
         QTest::addColumn<int>("grid");
         QTest::addColumn<QString>("points");
@@ -266,16 +266,12 @@ private slots:
         MapCreatorOptions options;
         options.gridMode = 0;
         options.pointsText = "5";
-        QStringList keys;
-        const bool ok = MapCreatorGuess::setByImageName(file, options, [&](const QString &key, const QString &def) {
-            keys << key;
-            return stored.isEmpty() ? def : stored;
-        });
-        QVERIFY(ok);
+        if (!stored.isEmpty())
+            options.pointsOfScale.insert(10, stored);
+        QVERIFY(MapCreatorGuess::setByImageName(file, options));
         QCOMPARE(options.scaleText, scale);
         QCOMPARE(options.gridMode, grid);
         QCOMPARE(options.pointsText, points);
-        QCOMPARE(keys, QStringList{"points_1:10K"});
     }
 };
 

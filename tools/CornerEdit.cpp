@@ -1,6 +1,6 @@
 #include "tools/CornerEdit.h"
 
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "mapfile/MapFile.h"
 
 #include <QCoreApplication>

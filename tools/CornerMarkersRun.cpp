@@ -167,16 +167,11 @@ QString setMarkers(const QString &fileName, const QString &name, RunObserver &ob
 
 RunResult CornerMarkersRun::run(const QString &folder, RunObserver &observer)
 {
-    RunResult result;
-    if (!MapFolderWalk::requireFolder(folder, observer, result))
-        return result;
     MapFolderWalk::Options options;
     options.statusPrefix = QCoreApplication::translate("CornerMarkersRun", "Set corner markers for ");
     options.countFailed = true; // a refused file that the user continued past counts as well
     options.workReportsOutcome = true;
-    MapFolderWalk::walk(
-        folder, observer, options,
-        [&observer](const QString &path, const QString &name) { return setMarkers(path, name, observer); }, result);
-    MapFolderWalk::sayDone(observer, result.count);
-    return result;
+    return MapFolderWalk::run(folder, observer, options, [&observer](const QString &path, const QString &name) {
+        return setMarkers(path, name, observer);
+    });
 }

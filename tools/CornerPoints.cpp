@@ -1,7 +1,7 @@
 #include "tools/CornerPoints.h"
 
 #include "mapfile/MapFile.h"
-#include "mapfile/Numeric.h"
+#include "sheet/Numeric.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "tools/FolderListing.h"
 
-#include "mapfile/Windows1251.h"
+#include "fileio/Windows1251.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

@@ -41,13 +41,8 @@ QString MapCreatorGuess::defaultPoints(int scale)
     return scale > 0 && scale <= 50 ? QStringLiteral("4") : QStringLiteral("5");
 }
 
-bool MapCreatorGuess::setByImageName(const QString &fileName, MapCreatorOptions &options,
-                                     const SettingReader &readSetting)
+bool MapCreatorGuess::setByImageName(const QString &fileName, MapCreatorOptions &options)
 {
-    auto read = [&](const QString &key, const QString &def) {
-        return readSetting ? readSetting(key, def) : def;
-    };
-
     const SheetName sheet = SheetName::read(Global::getFileName(fileName), SheetName::ByName, QString());
     const QString scale = Global::scaleText(sheet.nameScale);
     const bool recognised = sheet.nameScale > 0;
@@ -58,7 +53,7 @@ bool MapCreatorGuess::setByImageName(const QString &fileName, MapCreatorOptions 
         }
         // The latitude/longitude grid at 1:1M and 1:500K, the metric one below.
         options.gridMode = sheet.nameScale >= 500 ? 2 : 1;
-        options.pointsText = read(QStringLiteral("points_") + scale, defaultPoints(sheet.nameScale));
+        options.pointsText = options.pointsOfScale.value(sheet.nameScale, defaultPoints(sheet.nameScale));
     }
 
     const QString mask = sheet.ok() ? sheet.id.mask : Global::getMaskByName(Global::getNameNoExt(Global::getFileName(fileName)));
@@ -67,11 +62,10 @@ bool MapCreatorGuess::setByImageName(const QString &fileName, MapCreatorOptions 
     return recognised;
 }
 
-QString MapCreatorGuess::setByFolder(const QString &folder, MapCreatorOptions &options,
-                                     const SettingReader &readSetting)
+QString MapCreatorGuess::setByFolder(const QString &folder, MapCreatorOptions &options)
 {
     const QStringList first = getFirstImages(folder, FirstNames);
-    setByImageName(first.value(0), options, readSetting);
+    setByImageName(first.value(0), options);
     QSet<int> scales;
     for (const QString &name : first) {
         const int scale = scaleOfName(name);

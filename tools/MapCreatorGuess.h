@@ -5,17 +5,11 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
-// Guessing the map creator's options from the first images of a folder, so the
-// window and the command line guess alike.
+// Guessing the map creator's options from the first images of a folder, so
+// that every front end guesses alike.
 class MapCreatorGuess
 {
 public:
-    // Reads a stored value: (key, default) -> value. The window passes the
-    // settings file; a caller without settings passes nothing (defaults).
-    using SettingReader = std::function<QString(const QString &key, const QString &def)>;
-
     // How many of a folder's first images tell whether its names differ in scale.
     static constexpr int FirstNames = 10;
 
@@ -28,15 +22,14 @@ public:
 
     // Sets scale, grid mode, point count and mask from a sheet name; what the
     // name does not tell stays as it is. A scale read from each name ("auto")
-    // stays so. Returns whether the scale was recognised.
-    static bool setByImageName(const QString &fileName, MapCreatorOptions &options,
-                               const SettingReader &readSetting = {});
+    // stays so. The point count is the options' own for the name's scale
+    // (pointsOfScale), else defaultPoints(). Returns whether the scale was recognised.
+    static bool setByImageName(const QString &fileName, MapCreatorOptions &options);
 
     // setByImageName() on the folder's first image; the scale becomes "auto"
     // (each file's own) when the scales of its first names differ. Returns
     // the first image, "" when the folder has none.
-    static QString setByFolder(const QString &folder, MapCreatorOptions &options,
-                               const SettingReader &readSetting = {});
+    static QString setByFolder(const QString &folder, MapCreatorOptions &options);
 
     // The scale (thousands) a sheet name reads as, 0 when none.
     static int scaleOfName(const QString &fileName);

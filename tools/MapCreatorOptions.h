@@ -6,7 +6,7 @@
 #include <QMap>
 #include <QString>
 
-// The options of one map creator run, as the window's controls hold them (texts).
+// The options of one map creator run, as texts the way a user gives them.
 struct MapCreatorOptions
 {
     QString inFolder;            // folder of sheet images
@@ -19,8 +19,9 @@ struct MapCreatorOptions
     bool scaleGuessed = false;
     QString maskText = "RCC-LLL";// "RCC-LLL" or "R-CC-LLL"
     QString pointsText = "5";    // "4", "5" or "9"
-    // With the scale read from each name: the point count of a sheet of each
-    // scale (thousands -> "4"); a scale not here takes pointsText.
+    // The point count kept for sheets of each scale (thousands -> "4"). With
+    // the scale read from each name every sheet takes its scale's, a scale not
+    // here pointsText; a guessed scale brings its own (MapCreatorGuess).
     QMap<int, QString> pointsOfScale;
     int gridMode = 2;            // 2 latitude/longitude grid, 1 metric grid, 0 none
     QString marginTop = "5";     // percent texts

@@ -3,9 +3,9 @@
 #include "imageinfo/CImageInfo.h"
 #include "imageinfo/KapHeader.h"
 #include "imageinfo/TiffHeader.h"
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "mapfile/MapFile.h"
-#include "mapfile/Numeric.h"
+#include "sheet/Numeric.h"
 #include "sheet/Global.h"
 #include "sheet/SheetIdentity.h"
 #include "sheet/SheetName.h"
@@ -75,6 +75,11 @@ SizeSource sizeSource(const QString &extensionUpper)
     if (constant.contains(extensionUpper))
         return SizeSource::Constant;
     return SizeSource::None;
+}
+
+SizeSource sizeSourceOf(const QString &fileName)
+{
+    return sizeSource(Global::getExtension(fileName).toUpper());
 }
 
 // Grid interval texts by scale (thousands): minor and major latitude/longitude
@@ -165,306 +170,405 @@ void syncFolder(const QString &folder)
 #endif
 }
 
+// What is at a map file's place. An empty map file holds nothing to keep (a
+// power cut can leave one behind for a new map that never reached the disk):
+// it is made anew, also when existing maps are to be skipped.
+enum class MapOnDisk { None, Empty, Kept };
+
+MapOnDisk mapOnDisk(const QString &mapPath)
+{
+    const QFileInfo info(mapPath);
+    if (!info.exists()) // one look-up: a missing file is not cached
+        return MapOnDisk::None;
+    return info.isFile() && info.size() == 0 ? MapOnDisk::Empty : MapOnDisk::Kept;
+}
+
 } // namespace
+
+// One sheet image of the input folder.
+struct MapCreatorRun::SheetFile
+{
+    int index = 0;       // in the folder's listing, the frame search's key
+    QString name;        // as listed
+    QString shownName;   // as the messages name it: base name, dot, extension
+    SizeSource source = SizeSource::None;
+    quint64 headerWidth = 0; // from a TIFF or BSB header of its own
+    quint64 headerHeight = 0;
+    SheetIdentity id;
+    QString mapPath;
+    MapOnDisk onDisk = MapOnDisk::None;
+    int width = 4000;    // the image size the map is made for
+    int height = 4000;
+    bool searched = false; // the frame was looked for
+    SheetCorners frame;
+};
 
 RunResult MapCreatorRun::run(const MapCreatorOptions &options, RunObserver &observer)
 {
-    RunResult result;
+    return MapCreatorRun(options, observer).walk();
+}
 
-    // "By name": each file at the scale its own name reads as, with the grid
-    // texts and point count of that scale.
-    const bool byName = options.scaleText == QLatin1String("auto");
-    const int scale = byName ? SheetName::ByName : Global::scaleFromText(options.scaleText);
-    const QString mask = byName ? QString() : options.maskText;
-    auto readName = [&](const QString &name) { return SheetName::read(name, scale, mask, options.scaleGuessed); };
-    // Only Point01..Point09 exist; a larger count asks for all nine.
-    auto pointCountOf = [&](int sheetScale) {
-        const QString text = byName ? options.pointsOfScale.value(sheetScale, options.pointsText) : options.pointsText;
-        return int(std::clamp(Numeric::roundHalfEven(Numeric::leadingNumber(text)), 0.0, 9.0));
-    };
+MapCreatorRun::MapCreatorRun(const MapCreatorOptions &options, RunObserver &observer)
+    : m_options(options),
+      m_observer(observer),
+      m_byName(options.scaleText == QLatin1String("auto")),
+      m_scale(m_byName ? SheetName::ByName : Global::scaleFromText(options.scaleText)),
+      m_mask(m_byName ? QString() : options.maskText),
+      m_marginTop(marginFraction(options.marginTop)),
+      m_marginBottom(marginFraction(options.marginBottom)),
+      m_marginSide(marginFraction(options.marginSide)),
+      m_reader(std::make_unique<CImageInfo>())
+{
+}
 
-    for (const QString &folder : {options.inFolder, options.outFolder}) {
-        if (!QFileInfo(folder).isDir()) {
-            observer.message(QCoreApplication::translate("MapCreatorRun", "Folder ") + folder + QCoreApplication::translate("MapCreatorRun", " is not exist"), errorCaption(),
-                             Icon::Critical);
-            result.folderMissing = true;
-            return result;
-        }
-    }
+MapCreatorRun::~MapCreatorRun() = default;
 
-    const double marginTop = marginFraction(options.marginTop);
-    const double marginBottom = marginFraction(options.marginBottom);
-    const double marginSide = marginFraction(options.marginSide);
-
-    CImageInfo reader;
-    bool warned = false;
-    bool wroteNew = false;
-    QString minor, major, km;
-
+RunResult MapCreatorRun::walk()
+{
+    if (!foldersExist())
+        return m_result;
     QStringList unreadable;
-    const QStringList files = FolderListing::files(options.inFolder, &unreadable);
+    m_files = FolderListing::files(m_options.inFolder, &unreadable);
     // The progress total counts the sheet images only, not the other files
     // (the map files written beside them, for one).
-    const int total = int(std::count_if(files.cbegin(), files.cend(), [](const QString &name) {
-        return sizeSource(Global::getExtension(name).toUpper()) != SizeSource::None;
-    }));
-    int index = 0;
-    QString current; // the file being worked on, as listed
+    m_total = int(std::count_if(m_files.cbegin(), m_files.cend(),
+                                [](const QString &name) { return sizeSourceOf(name) != SizeSource::None; }));
+    failUnreadableNames(unreadable);
+    startFrameSearch();
 
-    // A doubtful file: its map is written all the same, the observer is told why.
-    auto warn = [&](const QString &text) {
-        observer.fileResult(current, RunObserver::FileOutcome::Warning, text);
-    };
+    for (int i = 0; i < int(m_files.size()) && !m_result.cancelled; ++i) {
+        if (m_observer.isCancelled()) {
+            m_result.cancelled = true;
+            break;
+        }
+        SheetFile file;
+        file.index = i;
+        file.name = m_files.at(i);
+        file.source = sizeSourceOf(file.name);
+        if (file.source != SizeSource::None) // not a sheet image: passed over, not counted
+            calibrate(file);
+    }
+    finish();
+    return m_result;
+}
 
-    // A failed file: its message, then the question whether to go on.
-    auto fail = [&](const QString &text) {
-        ++result.failed;
-        observer.fileResult(current, RunObserver::FileOutcome::Failed, text);
-        observer.message(text, errorCaption(), Icon::Critical);
-        if (!observer.askContinue(continueQuestion(), errorCaption())) {
-            result.cancelled = true;
+bool MapCreatorRun::foldersExist()
+{
+    for (const QString &folder : {m_options.inFolder, m_options.outFolder}) {
+        if (!QFileInfo(folder).isDir()) {
+            m_observer.message(QCoreApplication::translate("MapCreatorRun", "Folder ") + folder + QCoreApplication::translate("MapCreatorRun", " is not exist"), errorCaption(),
+                               Icon::Critical);
+            m_result.folderMissing = true;
             return false;
         }
-        return true;
-    };
+    }
+    return true;
+}
 
-    // Sheet images whose names cannot be read fail first, each with its message.
-    for (const QString &name : std::as_const(unreadable)) {
-        if (result.cancelled)
+// Sheet images whose names cannot be read fail first, each with its message.
+void MapCreatorRun::failUnreadableNames(const QStringList &unreadable)
+{
+    for (const QString &name : unreadable) {
+        if (m_result.cancelled)
             break;
-        if (sizeSource(Global::getExtension(name).toUpper()) == SizeSource::None)
-            continue;
-        current = name;
-        fail(FolderListing::unreadableNameMessage(options.inFolder, name));
+        if (sizeSourceOf(name) != SizeSource::None)
+            fail(name, FolderListing::unreadableNameMessage(m_options.inFolder, name));
     }
+}
 
-    // The frame search runs ahead of the loop on all cores, over the files
-    // the loop will calibrate.
-    std::unique_ptr<FrameLookahead> frames;
-    if (options.findFrame) {
-        std::vector<FrameLookahead::Job> jobs;
-        for (int i = 0; i < int(files.size()); ++i) {
-            const QString &name = files.at(i);
-            if (sizeSource(Global::getExtension(name).toUpper()) == SizeSource::None)
-                continue;
-            const SheetIdentity sheet = readName(name).id;
-            if (!sheet.ok())
-                continue;
-            const QFileInfo map(FolderListing::join(options.outFolder, Global::getNameNoExt(name) + QStringLiteral(".map")));
-            if (options.skipExisting && map.exists() && !(map.isFile() && map.size() == 0))
-                continue;
-            jobs.push_back({i, FolderListing::join(options.inFolder, name), sheet});
-        }
-        frames = std::make_unique<FrameLookahead>(options.findFrame, std::move(jobs));
-    }
-
-    for (int i = 0; i < int(files.size()) && !result.cancelled; ++i) {
-        if (observer.isCancelled()) {
-            result.cancelled = true;
-            break;
-        }
-        const QString &fileName = files.at(i);
-        current = fileName;
-
-        const QString baseName = Global::getNameNoExt(fileName);
-        const QString extension = Global::getExtension(fileName);
-        const QString shownName = baseName + QLatin1Char('.') + extension;
-
-        SizeSource source = sizeSource(extension.toUpper());
-        if (source == SizeSource::None)
-            continue; // not a sheet image: passed over, not counted
-        observer.progress(++index, total, fileName);
-        // TIFF and BSB charts carry their size in a header of their own; one
-        // that cannot be read falls back to the constant size and its warning.
-        quint64 headerWidth = 0;
-        quint64 headerHeight = 0;
-        if (source == SizeSource::Tiff || source == SizeSource::Kap) {
-            const QString path = FolderListing::join(options.inFolder, fileName);
-            bool read = false;
-            if (source == SizeSource::Tiff) {
-                TiffHeader tiff;
-                read = tiff.read(path);
-                headerWidth = tiff.width();
-                headerHeight = tiff.height();
-            } else {
-                KapHeader kap;
-                read = kap.read(path);
-                headerWidth = kap.width();
-                headerHeight = kap.height();
-            }
-            source = read ? SizeSource::HeaderRead : SizeSource::Constant;
-        }
-        if (source == SizeSource::Constant && !warned) {
-            observer.message(QCoreApplication::translate("MapCreatorRun", "Programm can recognize image size only for jpeg, bmp, gif, png. "
-                                            "For other format Program use constant (4000*4000)"),
-                             QCoreApplication::translate("MapCreatorRun", "Warning"), Icon::Information);
-            warned = true;
-        }
-
-        ++result.count;
-
-        const SheetName sheetName = readName(fileName);
-        const SheetIdentity &id = sheetName.id;
-        if (!id.ok()) {
-            if (!fail(id.error))
-                break;
+// The frame search runs ahead of the loop on all cores, over the files the
+// loop will calibrate: sheet images with a sheet name whose map is not left
+// as it is.
+void MapCreatorRun::startFrameSearch()
+{
+    if (!m_options.findFrame)
+        return;
+    std::vector<FrameLookahead::Job> jobs;
+    for (int i = 0; i < int(m_files.size()); ++i) {
+        const QString &name = m_files.at(i);
+        if (sizeSourceOf(name) == SizeSource::None)
             continue;
-        }
-        // A name of another scale is still calibrated at the chosen one, but not silently.
-        if (sheetName.otherScale())
-            warn(QCoreApplication::translate("MapCreatorRun", "its name reads as a %1 sheet, not %2: it was calibrated as a %2 sheet")
-                     .arg(Global::scaleText(sheetName.nameScale), options.scaleText));
-        // Nor is a name that reads two ways, or only in part.
-        if (!sheetName.warning.isEmpty())
-            warn(sheetName.warning);
-
-        const QString mapPath = FolderListing::join(options.outFolder, baseName + QStringLiteral(".map"));
-        const QFileInfo mapInfo(mapPath);
-        // An empty map file holds nothing to keep (a power cut can leave one
-        // behind for a new map that never reached the disk): it is made anew,
-        // also when existing maps are to be skipped.
-        const bool present = mapInfo.exists(); // one look-up: a missing file is not cached
-        const bool emptyMap = present && mapInfo.isFile() && mapInfo.size() == 0;
-        const bool exists = present && !emptyMap;
-        if (exists && options.skipExisting) {
-            observer.fileResult(fileName, RunObserver::FileOutcome::Skipped,
-                                QCoreApplication::translate("MapCreatorRun", "its map file exists"));
+        const SheetIdentity sheet = readSheetName(name).id;
+        if (!sheet.ok())
             continue;
-        }
-
-        int width = 4000;
-        int height = 4000;
-        if (source == SizeSource::Header) {
-            if (!reader.ReadImageInfo(FolderListing::join(options.inFolder, fileName))) {
-                if (!fail(shownName + QCoreApplication::translate("MapCreatorRun", " Cannot read the image: ") + reader.errorString()))
-                    break;
-                continue;
-            }
-            if (reader.Width() > 32767 || reader.Height() > 32767) {
-                if (!fail(shownName + QCoreApplication::translate("MapCreatorRun", " Image size %1 x %2 is too large (at most 32767)")
-                                          .arg(reader.Width())
-                                          .arg(reader.Height())))
-                    break;
-                continue;
-            }
-            if (reader.Width() != 0 && reader.Height() != 0) {
-                width = reader.Width();
-                height = reader.Height();
-            } else {
-                warn(QCoreApplication::translate("MapCreatorRun", "its header gives no image size: the map is made for 4000 x 4000"));
-            }
-        } else if (source == SizeSource::HeaderRead) {
-            if (headerWidth > 32767 || headerHeight > 32767) {
-                if (!fail(shownName + QCoreApplication::translate("MapCreatorRun", " Image size %1 x %2 is too large (at most 32767)")
-                                          .arg(headerWidth)
-                                          .arg(headerHeight)))
-                    break;
-                continue;
-            }
-            width = int(headerWidth);
-            height = int(headerHeight);
-        }
-
-        SheetCorners frame;
-        const bool searched = frames && frames->has(i);
-        if (searched) {
-            observer.status(QCoreApplication::translate("MapCreatorRun", "Finding the sheet frame in ") + shownName);
-            frame = frames->take(i);
-            if (frame.imageSize.isValid() && frame.imageSize.width() <= 32767 && frame.imageSize.height() <= 32767) {
-                width = frame.imageSize.width();
-                height = frame.imageSize.height();
-            }
-            if (!frame.found) {
-                observer.fileResult(fileName, RunObserver::FileOutcome::FromMargins,
-                                    QCoreApplication::translate("MapCreatorRun", "the sheet frame was not found (")
-                                        + frame.reason + QLatin1Char(')'));
-                observer.message(shownName + QCoreApplication::translate("MapCreatorRun", " The sheet frame was not found (") + frame.reason
-                                     + QCoreApplication::translate("MapCreatorRun", "): the map is made from the margins"),
-                                 QCoreApplication::translate("MapCreatorRun", "Warning"), Icon::Warning);
-            }
-        }
-
-        try {
-            MapFile map(&observer);
-            map.iScale = qint16(id.scale);
-            map.dMTop = marginTop;
-            map.dMBottom = marginBottom;
-            map.dMSide = marginSide;
-            map.iX = qint16(width);
-            map.iY = qint16(height);
-            map.iRow = id.row;
-            map.iCol = id.col;
-            map.iList = id.list;
-            map.iList50 = id.list50;
-            map.iList25 = id.list25;
-            map.iList10 = id.list10;
-            map.bSouth = id.south;
-            if (searched && frame.found) {
-                map.HasFrameCorners = true;
-                for (int c = 0; c < 4; ++c) {
-                    map.FrameCorners[2 * c] = frame.corners[c].x();
-                    map.FrameCorners[2 * c + 1] = frame.corners[c].y();
-                }
-            }
-
-            if (exists) {
-                observer.status(QCoreApplication::translate("MapCreatorRun", "Reading map-file for ") + shownName);
-                map.ReadMap(mapPath);
-                // A file whose bytes tell no encoding (all ASCII) takes the chosen one.
-                if (!map.EncodingFromBytes)
-                    map.Encoding = options.encoding;
-                const QString reason = unusableMapReason(map);
-                if (!reason.isEmpty())
-                    throw MapError(QCoreApplication::translate("MapCreatorRun", "Map file ") + mapPath + QLatin1Char(' ') + reason);
-            } else {
-                observer.status(QCoreApplication::translate("MapCreatorRun", "Generating map-file for ") + shownName);
-                map.Encoding = options.encoding;
-                map.CreateNew(fileName);
-            }
-
-            const int pointCount = pointCountOf(id.scale);
-            for (int k = 1; k <= pointCount; ++k)
-                map.SetPoint(k, true);
-            int k = pointCount + 1;
-            for (int c = 0; c < 9 - pointCount; ++c)
-                k = map.SetPoint(k, false);
-            map.SetCorner();
-
-            gridTexts(id.scale, minor, major, km);
-            if (options.gridMode == 2) {
-                putGrid(map, !exists, QStringLiteral("LL Grid Setup"), QLatin1StringView("LLGRID"),
-                        QStringLiteral("Yes,") + minor + QStringLiteral(",No,255,16711680,0,") + major
-                            + QStringLiteral(",0,16777215,7,1,Yes,x"));
-            } else if (options.gridMode == 1) {
-                putGrid(map, !exists, QStringLiteral("Other Grid Setup"), QLatin1StringView("GRGRID"),
-                        QStringLiteral("Yes,") + km + QStringLiteral(" Km,No,16711680,255,") + km
-                            + QStringLiteral(" Km,0,16777215,8,0,Yes,Yes,No,x"));
-            }
-
-            // A replaced file reaches the disk before it replaces the old one;
-            // new files are flushed together at the end of the run.
-            map.WriteMap(mapPath, exists || emptyMap);
-            observer.fileResult(fileName, RunObserver::FileOutcome::Written, QString());
-            if (!exists && !emptyMap)
-                wroteNew = true;
-            if (searched)
-                ++(frame.found ? result.fromFrame : result.fromMargins);
-        } catch (const MapError &e) {
-            if (!fail(shownName + QLatin1Char(' ') + e.text()))
-                break;
-        }
+        if (m_options.skipExisting && mapOnDisk(mapPathOf(name)) == MapOnDisk::Kept)
+            continue;
+        jobs.push_back({i, FolderListing::join(m_options.inFolder, name), sheet});
     }
+    m_frames = std::make_unique<FrameLookahead>(m_options.findFrame, std::move(jobs));
+}
 
-    if (wroteNew)
-        syncFolder(options.outFolder);
+void MapCreatorRun::calibrate(SheetFile &file)
+{
+    file.shownName = Global::getNameNoExt(file.name) + QLatin1Char('.') + Global::getExtension(file.name);
+    m_observer.progress(++m_done, m_total, file.name);
+    readOwnHeader(file);
+    noteConstantSize(file);
+    ++m_result.count;
+    if (!readName(file) || !lookForMap(file) || !readImageSize(file))
+        return;
+    takeFrame(file);
+    writeMap(file);
+}
 
-    observer.status(QString());
-    frames.reset();
-    if (options.findFrame)
-        observer.message(QCoreApplication::translate("MapCreatorRun", "Done %1 map-files: %2 from the sheet frame, %3 from the margins")
-                             .arg(result.count).arg(result.fromFrame).arg(result.fromMargins),
-                         QString(), Icon::None);
+void MapCreatorRun::finish()
+{
+    if (m_wroteNew)
+        syncFolder(m_options.outFolder);
+
+    m_observer.status(QString());
+    m_frames.reset();
+    if (m_options.findFrame)
+        m_observer.message(QCoreApplication::translate("MapCreatorRun", "Done %1 map-files: %2 from the sheet frame, %3 from the margins")
+                               .arg(m_result.count).arg(m_result.fromFrame).arg(m_result.fromMargins),
+                           QString(), Icon::None);
     else
-        observer.message(QCoreApplication::translate("MapCreatorRun", "Done %1 map-files").arg(result.count), QString(), Icon::None);
-    return result;
+        m_observer.message(QCoreApplication::translate("MapCreatorRun", "Done %1 map-files").arg(m_result.count), QString(), Icon::None);
+}
+
+// TIFF and BSB charts carry their size in a header of their own; one that
+// cannot be read falls back to the constant size and its warning.
+void MapCreatorRun::readOwnHeader(SheetFile &file)
+{
+    if (file.source != SizeSource::Tiff && file.source != SizeSource::Kap)
+        return;
+    const QString path = FolderListing::join(m_options.inFolder, file.name);
+    bool read = false;
+    if (file.source == SizeSource::Tiff) {
+        TiffHeader tiff;
+        read = tiff.read(path);
+        file.headerWidth = tiff.width();
+        file.headerHeight = tiff.height();
+    } else {
+        KapHeader kap;
+        read = kap.read(path);
+        file.headerWidth = kap.width();
+        file.headerHeight = kap.height();
+    }
+    file.source = read ? SizeSource::HeaderRead : SizeSource::Constant;
+}
+
+// Said once a run, at the first image of the constant size.
+void MapCreatorRun::noteConstantSize(const SheetFile &file)
+{
+    if (file.source != SizeSource::Constant || m_warnedConstant)
+        return;
+    m_observer.message(QCoreApplication::translate("MapCreatorRun", "Programm can recognize image size only for jpeg, bmp, gif, png. "
+                                                   "For other format Program use constant (4000*4000)"),
+                       QCoreApplication::translate("MapCreatorRun", "Warning"), Icon::Information);
+    m_warnedConstant = true;
+}
+
+bool MapCreatorRun::readName(SheetFile &file)
+{
+    const SheetName sheetName = readSheetName(file.name);
+    file.id = sheetName.id;
+    if (!file.id.ok()) {
+        fail(file.name, file.id.error);
+        return false;
+    }
+    // A name of another scale is still calibrated at the chosen one, but not silently.
+    if (sheetName.otherScale())
+        warn(file, QCoreApplication::translate("MapCreatorRun", "its name reads as a %1 sheet, not %2: it was calibrated as a %2 sheet")
+                       .arg(Global::scaleText(sheetName.nameScale), m_options.scaleText));
+    // Nor is a name that reads two ways, or only in part.
+    if (!sheetName.warning.isEmpty())
+        warn(file, sheetName.warning);
+    return true;
+}
+
+// An existing map is re-calibrated, or skipped when existing maps are to be skipped.
+bool MapCreatorRun::lookForMap(SheetFile &file)
+{
+    file.mapPath = mapPathOf(file.name);
+    file.onDisk = mapOnDisk(file.mapPath);
+    if (file.onDisk == MapOnDisk::Kept && m_options.skipExisting) {
+        m_observer.fileResult(file.name, RunObserver::FileOutcome::Skipped,
+                              QCoreApplication::translate("MapCreatorRun", "its map file exists"));
+        return false;
+    }
+    return true;
+}
+
+bool MapCreatorRun::readImageSize(SheetFile &file)
+{
+    if (file.source == SizeSource::Header) {
+        CImageInfo &reader = *m_reader;
+        if (!reader.ReadImageInfo(FolderListing::join(m_options.inFolder, file.name))) {
+            fail(file.name, file.shownName + QCoreApplication::translate("MapCreatorRun", " Cannot read the image: ") + reader.errorString());
+            return false;
+        }
+        if (reader.Width() > 32767 || reader.Height() > 32767) {
+            fail(file.name, file.shownName + QCoreApplication::translate("MapCreatorRun", " Image size %1 x %2 is too large (at most 32767)")
+                                                 .arg(reader.Width())
+                                                 .arg(reader.Height()));
+            return false;
+        }
+        if (reader.Width() != 0 && reader.Height() != 0) {
+            file.width = reader.Width();
+            file.height = reader.Height();
+        } else {
+            warn(file, QCoreApplication::translate("MapCreatorRun", "its header gives no image size: the map is made for 4000 x 4000"));
+        }
+    } else if (file.source == SizeSource::HeaderRead) {
+        if (file.headerWidth > 32767 || file.headerHeight > 32767) {
+            fail(file.name, file.shownName + QCoreApplication::translate("MapCreatorRun", " Image size %1 x %2 is too large (at most 32767)")
+                                                 .arg(file.headerWidth)
+                                                 .arg(file.headerHeight));
+            return false;
+        }
+        file.width = int(file.headerWidth);
+        file.height = int(file.headerHeight);
+    }
+    return true;
+}
+
+// The frame the search found in the image, which also gives the decoded size;
+// when none was found the map is made from the margins, with a warning.
+void MapCreatorRun::takeFrame(SheetFile &file)
+{
+    file.searched = m_frames && m_frames->has(file.index);
+    if (!file.searched)
+        return;
+    m_observer.status(QCoreApplication::translate("MapCreatorRun", "Finding the sheet frame in ") + file.shownName);
+    file.frame = m_frames->take(file.index);
+    const SheetCorners &frame = file.frame;
+    if (frame.imageSize.isValid() && frame.imageSize.width() <= 32767 && frame.imageSize.height() <= 32767) {
+        file.width = frame.imageSize.width();
+        file.height = frame.imageSize.height();
+    }
+    if (!frame.found) {
+        m_observer.fileResult(file.name, RunObserver::FileOutcome::FromMargins,
+                              QCoreApplication::translate("MapCreatorRun", "the sheet frame was not found (")
+                                  + frame.reason + QLatin1Char(')'));
+        m_observer.message(file.shownName + QCoreApplication::translate("MapCreatorRun", " The sheet frame was not found (") + frame.reason
+                               + QCoreApplication::translate("MapCreatorRun", "): the map is made from the margins"),
+                           QCoreApplication::translate("MapCreatorRun", "Warning"), Icon::Warning);
+    }
+}
+
+void MapCreatorRun::writeMap(SheetFile &file)
+{
+    try {
+        MapFile map(&m_observer);
+        describeSheet(map, file);
+        openDocument(map, file);
+        setPoints(map, file.id.scale);
+        setGrid(map, file);
+
+        // A replaced file reaches the disk before it replaces the old one;
+        // new files are flushed together at the end of the run.
+        map.WriteMap(file.mapPath, file.onDisk != MapOnDisk::None);
+        m_observer.fileResult(file.name, RunObserver::FileOutcome::Written, QString());
+        if (file.onDisk == MapOnDisk::None)
+            m_wroteNew = true;
+        if (file.searched)
+            ++(file.frame.found ? m_result.fromFrame : m_result.fromMargins);
+    } catch (const MapError &e) {
+        fail(file.name, file.shownName + QLatin1Char(' ') + e.text());
+    }
+}
+
+// What the map's points are worked out from: the sheet, the image size, the
+// margins, and the frame's corners when it was found.
+void MapCreatorRun::describeSheet(MapFile &map, const SheetFile &file) const
+{
+    const SheetIdentity &id = file.id;
+    map.iScale = qint16(id.scale);
+    map.dMTop = m_marginTop;
+    map.dMBottom = m_marginBottom;
+    map.dMSide = m_marginSide;
+    map.iX = qint16(file.width);
+    map.iY = qint16(file.height);
+    map.iRow = id.row;
+    map.iCol = id.col;
+    map.iList = id.list;
+    map.iList50 = id.list50;
+    map.iList25 = id.list25;
+    map.iList10 = id.list10;
+    map.bSouth = id.south;
+    if (file.searched && file.frame.found) {
+        map.HasFrameCorners = true;
+        for (int c = 0; c < 4; ++c) {
+            map.FrameCorners[2 * c] = file.frame.corners[c].x();
+            map.FrameCorners[2 * c + 1] = file.frame.corners[c].y();
+        }
+    }
+}
+
+// The existing map file read back, or a new document from the template.
+void MapCreatorRun::openDocument(MapFile &map, const SheetFile &file)
+{
+    if (file.onDisk == MapOnDisk::Kept) {
+        m_observer.status(QCoreApplication::translate("MapCreatorRun", "Reading map-file for ") + file.shownName);
+        map.ReadMap(file.mapPath);
+        // A file whose bytes tell no encoding (all ASCII) takes the chosen one.
+        if (!map.EncodingFromBytes)
+            map.Encoding = m_options.encoding;
+        const QString reason = unusableMapReason(map);
+        if (!reason.isEmpty())
+            throw MapError(QCoreApplication::translate("MapCreatorRun", "Map file ") + file.mapPath + QLatin1Char(' ') + reason);
+    } else {
+        m_observer.status(QCoreApplication::translate("MapCreatorRun", "Generating map-file for ") + file.shownName);
+        map.Encoding = m_options.encoding;
+        map.CreateNew(file.name);
+    }
+}
+
+// The first points of the scale's count are set, the others cleared; then the corners.
+void MapCreatorRun::setPoints(MapFile &map, int scale) const
+{
+    const int count = pointCount(scale);
+    for (int k = 1; k <= count; ++k)
+        map.SetPoint(k, true);
+    int k = count + 1;
+    for (int c = 0; c < 9 - count; ++c)
+        k = map.SetPoint(k, false);
+    map.SetCorner();
+}
+
+void MapCreatorRun::setGrid(MapFile &map, const SheetFile &file)
+{
+    gridTexts(file.id.scale, m_gridMinor, m_gridMajor, m_gridKm);
+    const bool fresh = file.onDisk != MapOnDisk::Kept;
+    if (m_options.gridMode == 2) {
+        putGrid(map, fresh, QStringLiteral("LL Grid Setup"), QLatin1StringView("LLGRID"),
+                QStringLiteral("Yes,") + m_gridMinor + QStringLiteral(",No,255,16711680,0,") + m_gridMajor
+                    + QStringLiteral(",0,16777215,7,1,Yes,x"));
+    } else if (m_options.gridMode == 1) {
+        putGrid(map, fresh, QStringLiteral("Other Grid Setup"), QLatin1StringView("GRGRID"),
+                QStringLiteral("Yes,") + m_gridKm + QStringLiteral(" Km,No,16711680,255,") + m_gridKm
+                    + QStringLiteral(" Km,0,16777215,8,0,Yes,Yes,No,x"));
+    }
+}
+
+SheetName MapCreatorRun::readSheetName(const QString &fileName) const
+{
+    return SheetName::read(fileName, m_scale, m_mask, m_options.scaleGuessed);
+}
+
+QString MapCreatorRun::mapPathOf(const QString &fileName) const
+{
+    return FolderListing::join(m_options.outFolder, Global::getNameNoExt(fileName) + QStringLiteral(".map"));
+}
+
+// Only Point01..Point09 exist; a larger count asks for all nine.
+int MapCreatorRun::pointCount(int scale) const
+{
+    const QString text = m_byName ? m_options.pointsOfScale.value(scale, m_options.pointsText) : m_options.pointsText;
+    return int(std::clamp(Numeric::roundHalfEven(Numeric::leadingNumber(text)), 0.0, 9.0));
+}
+
+void MapCreatorRun::warn(const SheetFile &file, const QString &text)
+{
+    m_observer.fileResult(file.name, RunObserver::FileOutcome::Warning, text);
+}
+
+void MapCreatorRun::fail(const QString &fileName, const QString &text)
+{
+    ++m_result.failed;
+    m_observer.fileResult(fileName, RunObserver::FileOutcome::Failed, text);
+    m_observer.message(text, errorCaption(), Icon::Critical);
+    if (!m_observer.askContinue(continueQuestion(), errorCaption()))
+        m_result.cancelled = true;
 }

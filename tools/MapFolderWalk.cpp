@@ -1,6 +1,6 @@
 #include "tools/MapFolderWalk.h"
 
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFileNames.h"
 #include "tools/RunObserver.h"
@@ -73,6 +73,17 @@ void MapFolderWalk::walk(const QString &folder, RunObserver &observer, const Opt
         observer.status(options.statusPrefix + name);
     }
     observer.status(QString());
+}
+
+RunResult MapFolderWalk::run(const QString &folder, RunObserver &observer, const Options &options,
+                             const FileWork &work)
+{
+    RunResult result;
+    if (!requireFolder(folder, observer, result))
+        return result;
+    walk(folder, observer, options, work, result);
+    sayDone(observer, result.count);
+    return result;
 }
 
 void MapFolderWalk::sayDone(RunObserver &observer, int count)

@@ -36,6 +36,10 @@ public:
     static void walk(const QString &folder, RunObserver &observer, const Options &options,
                      const FileWork &work, RunResult &result);
 
+    // A whole run of a utility that works on each file alone: the folder
+    // check, the walk and "Done".
+    static RunResult run(const QString &folder, RunObserver &observer, const Options &options, const FileWork &work);
+
     // "Done N map-files", with the application's own caption.
     static void sayDone(RunObserver &observer, int count);
 

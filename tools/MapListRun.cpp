@@ -1,6 +1,6 @@
 #include "tools/MapListRun.h"
 
-#include "mapfile/FolderLinks.h"
+#include "fileio/FolderLinks.h"
 #include "mapfile/MapFile.h"
 #include "tools/FolderListing.h"
 #include "tools/MapFolderWalk.h"

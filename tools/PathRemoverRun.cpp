@@ -41,15 +41,10 @@ QString stripPath(const QString &fileName, const QString &name, RunObserver &obs
 
 RunResult PathRemoverRun::run(const QString &folder, RunObserver &observer)
 {
-    RunResult result;
-    if (!MapFolderWalk::requireFolder(folder, observer, result))
-        return result;
     MapFolderWalk::Options options;
     options.statusPrefix = QCoreApplication::translate("PathRemoverRun", "Remove image path from ");
     options.workReportsOutcome = true;
-    MapFolderWalk::walk(
-        folder, observer, options,
-        [&observer](const QString &path, const QString &name) { return stripPath(path, name, observer); }, result);
-    MapFolderWalk::sayDone(observer, result.count);
-    return result;
+    return MapFolderWalk::run(folder, observer, options, [&observer](const QString &path, const QString &name) {
+        return stripPath(path, name, observer);
+    });
 }

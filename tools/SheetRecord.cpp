@@ -1,7 +1,7 @@
 #include "tools/SheetRecord.h"
 
 #include "imageinfo/CImageInfo.h"
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 #include "mapfile/MapFile.h"
 #include "sheet/Global.h"
 #include "sheet/SheetName.h"

@@ -1,7 +1,7 @@
 #include "tools/SheetVerdict.h"
 
-#include "mapfile/MapError.h"
-#include "mapfile/SheetGeometry.h"
+#include "sheet/MapError.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
 #include "sheet/SheetName.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/FrameResult.h"
+#include "tools/FrameResult.h"
 #include "tools/SheetRecord.h"
 
 #include <QString>

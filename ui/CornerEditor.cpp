@@ -1,7 +1,7 @@
 #include "ui/CornerEditor.h"
 
-#include "frame/ScanPicture.h"
-#include "mapfile/MapError.h"
+#include "scan/ScanPicture.h"
+#include "sheet/MapError.h"
 #include "sheet/SheetIdentity.h"
 #include "tools/CornerEdit.h"
 #include "tools/SheetRecord.h"

@@ -1,6 +1,6 @@
 #include "ui/FindSheet.h"
 
-#include "mapfile/SheetGeometry.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/Global.h"
 #include "sheet/SheetLocator.h"
 

@@ -35,6 +35,12 @@ QString readSetting(const QString &key, const QString &def)
     return Settings::ReadSetting(key, def);
 }
 
+// The point count last used at a scale (thousands), or the scale's default.
+QString storedPoints(int scale)
+{
+    return readSetting(QStringLiteral("points_") + Global::scaleText(scale), MapCreatorGuess::defaultPoints(scale));
+}
+
 template <typename W>
 W *named(W *widget, const char *name)
 {
@@ -324,12 +330,8 @@ MapCreatorOptions MapCreator::options() const
     o.scaleGuessed = m_scaleGuessed;
     o.maskText = m_cmbName->currentText();
     o.pointsText = m_cmbPoints->currentText();
-    if (scaleByName()) {
-        for (int scale : {1000, 500, 200, 100, 50, 25, 10}) {
-            o.pointsOfScale.insert(scale, readSetting(QStringLiteral("points_") + Global::scaleText(scale),
-                                                      MapCreatorGuess::defaultPoints(scale)));
-        }
-    }
+    for (int scale : {1000, 500, 200, 100, 50, 25, 10})
+        o.pointsOfScale.insert(scale, storedPoints(scale));
     o.gridMode = m_gridMode;
     o.marginTop = m_txtMTop->text();
     o.marginBottom = m_txtMBottom->text();
@@ -348,7 +350,7 @@ void MapCreator::setByImageName(const QString &fileName)
     {
         const QScopedValueRollback<bool> guessing(m_guessing, true);
         MapCreatorOptions o = options();
-        MapCreatorGuess::setByImageName(fileName, o, &readSetting);
+        MapCreatorGuess::setByImageName(fileName, o);
         showGuess(o);
     }
     if (fromCaller)
@@ -361,7 +363,7 @@ void MapCreator::setByFolder(const QString &folder)
     {
         const QScopedValueRollback<bool> guessing(m_guessing, true);
         MapCreatorOptions o = options();
-        m_firstImage = MapCreatorGuess::setByFolder(folder, o, &readSetting);
+        m_firstImage = MapCreatorGuess::setByFolder(folder, o);
         showGuess(o);
     }
     if (fromCaller)

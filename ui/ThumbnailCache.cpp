@@ -1,6 +1,6 @@
 #include "ui/ThumbnailCache.h"
 
-#include "frame/ScanPicture.h"
+#include "scan/ScanPicture.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "frame/PrintedSheet.h"
 
 #include "frame/StrokeFont.h"
-#include "mapfile/SheetGeometry.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
 
 #include <QLineF>

@@ -4,8 +4,8 @@
 #include "frame/ScanWriter.h"
 #include "frame/StrokeFont.h"
 
-#include "mapfile/SheetFields.h"
-#include "mapfile/SheetGeometry.h"
+#include "sheet/SheetFields.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/SheetIdentity.h"
 
 #include <QDir>

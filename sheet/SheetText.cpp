@@ -1,7 +1,7 @@
-#include "mapfile/SheetText.h"
+#include "sheet/SheetText.h"
 
-#include "mapfile/MapError.h"
-#include "mapfile/Numeric.h"
+#include "sheet/MapError.h"
+#include "sheet/Numeric.h"
 
 #include <cmath>
 

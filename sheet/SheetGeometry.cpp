@@ -1,6 +1,6 @@
-#include "mapfile/SheetGeometry.h"
+#include "sheet/SheetGeometry.h"
 
-#include "mapfile/Numeric.h"
+#include "sheet/Numeric.h"
 
 #include <cmath>
 

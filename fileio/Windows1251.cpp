@@ -1,4 +1,4 @@
-#include "mapfile/Windows1251.h"
+#include "fileio/Windows1251.h"
 
 namespace {
 

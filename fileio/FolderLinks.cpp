@@ -1,4 +1,4 @@
-#include "mapfile/FolderLinks.h"
+#include "fileio/FolderLinks.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "mapfile/Numeric.h"
+#include "sheet/Numeric.h"
 
-#include "mapfile/MapError.h"
+#include "sheet/MapError.h"
 
 #include <cfenv>
 #include <charconv>

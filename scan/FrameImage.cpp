@@ -1,6 +1,6 @@
-#include "frame/FrameImage.h"
+#include "scan/FrameImage.h"
 
-#include "frame/ScanHeader.h"
+#include "scan/ScanHeader.h"
 #include "imageinfo/ImageLimits.h"
 
 #include <QCoreApplication>

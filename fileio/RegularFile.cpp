@@ -1,4 +1,4 @@
-#include "mapfile/RegularFile.h"
+#include "fileio/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "frame/ScanHeader.h"
+#include "scan/ScanHeader.h"
 
 #include "imageinfo/CImageInfo.h"
 #include "imageinfo/TiffHeader.h"
-#include "mapfile/RegularFile.h"
+#include "fileio/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "frame/ScanPicture.h"
+#include "scan/ScanPicture.h"
 
-#include "frame/FrameImage.h"
-#include "frame/JpegDcDecoder.h"
-#include "frame/ScanHeader.h"
+#include "scan/FrameImage.h"
+#include "scan/JpegDcDecoder.h"
+#include "scan/ScanHeader.h"
 #include "imageinfo/ImageLimits.h"
-#include "mapfile/RegularFile.h"
+#include "fileio/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

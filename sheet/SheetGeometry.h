@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapfile/SheetFields.h"
+#include "sheet/SheetFields.h"
 
 // The latitude and longitude of the nine calibration points of a sheet, from
 // its identity alone: exact graticule values of the 1:1,000,000 international

@@ -1,6 +1,6 @@
-#include "frame/JpegDcDecoder.h"
+#include "scan/JpegDcDecoder.h"
 
-#include "mapfile/RegularFile.h"
+#include "fileio/RegularFile.h"
 
 #include <QtEndian>
 
