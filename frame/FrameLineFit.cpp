@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kCuts = 120;
 // A dip this much darker than the paper beside it may be a line.
-constexpr double kMinDepth = 10.0;
+constexpr double kMinDepth = 6.0;
 // The rough line's slope may be this far off.
 constexpr double kMaxTurn = 0.012;
 
