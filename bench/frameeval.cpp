@@ -40,13 +40,15 @@ namespace {
 const char *const kUsage =
     "usage: quillmark-bench-frameeval [--from N] [--to M] [--non-sheets K] [--max-side PX]\n"
     "                                 [--threads T] [--keep DIR] [--only-draw] [--example DIR]\n"
+    "                                 [--neighbours DIR]\n"
     "  --from N, --to M   seeds of the random sheets (default 1 .. 50); 1-999 tune, 100000+ held out\n"
     "  --non-sheets K     also K images that are no sheet, seeds N .. N+K-1 (default 10)\n"
     "  --max-side PX      cap the images' longer side (default 0: as the resolution gives)\n"
     "  --threads T        sheets drawn and searched at once (default: the cores)\n"
     "  --keep DIR         keep the images in DIR, with truth.tsv (seed, file, corners NW NE SE SW)\n"
     "  --only-draw        draw into the --keep DIR, do not search\n"
-    "  --example DIR      draw the README's example sheet into DIR and stop\n";
+    "  --example DIR      draw the README's example sheet into DIR and stop\n"
+    "  --neighbours DIR   draw four of its neighbours for the screenshots into DIR and stop\n";
 
 struct Outcome
 {
@@ -113,6 +115,36 @@ SheetScan exampleScan()
     return s;
 }
 
+// The example's neighbours for the screenshots of the check window and the
+// corner editor: the same print, scanned at a lower resolution, each turned and
+// aged its own way.
+std::vector<SheetScan> neighbourScans()
+{
+    const char *const names[] = {"N-37-043", "N-37-044", "N-37-045", "N-37-055"};
+    std::vector<SheetScan> scans;
+    for (int i = 0; i < 4; ++i) {
+        SheetScan s = exampleScan();
+        const double px = 120 / 25.4;
+        s.sheetName = QLatin1String(names[i]);
+        s.seed = 43u + unsigned(i);
+        s.rotation = -0.6 + 0.3 * i;
+        s.shrinkX = 0.990 + 0.002 * i;
+        s.jpegQuality = 65;
+        s.folds = i % 2 == 0;
+        s.print.dpi = 120;
+        s.print.innerPen = 0.2;
+        s.print.innerRunOn = 45 / px;
+        s.print.band = 42 / px;
+        s.print.strip = 4 / px;
+        s.print.hollowGap = 1.5 / px;
+        s.print.bars = i % 2 ? SheetPrint::Filled : SheetPrint::Hollow;
+        s.print.tints = i != 1;
+        s.print.edgeRoads = i == 3 ? 6 : 0;
+        scans.push_back(s);
+    }
+    return scans;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -122,7 +154,7 @@ int main(int argc, char *argv[])
     unsigned from = 1, to = 50;
     int nonSheets = 10, threads = QThread::idealThreadCount();
     RandomLimits limits;
-    QString keep, example;
+    QString keep, example, neighbours;
     bool onlyDraw = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -146,6 +178,8 @@ int main(int argc, char *argv[])
             keep = args[++i];
         } else if (hasValue && a == QLatin1String("--example")) {
             example = args[++i];
+        } else if (hasValue && a == QLatin1String("--neighbours")) {
+            neighbours = args[++i];
         } else {
             std::fprintf(stderr, "unknown option: %s\n%s", qPrintable(a), kUsage);
             return 2;
@@ -163,6 +197,21 @@ int main(int argc, char *argv[])
         for (const QPointF &c : corners)
             std::printf(" %.2f,%.2f", c.x(), c.y());
         std::printf("\n");
+        return 0;
+    }
+    if (!neighbours.isEmpty()) {
+        for (const SheetScan &s : neighbourScans()) {
+            std::array<QPointF, 4> corners;
+            const QString path = SheetDrawer::drawSheet(s, neighbours, &corners);
+            if (path.isEmpty()) {
+                std::fprintf(stderr, "cannot draw %s\n", qPrintable(s.sheetName));
+                return 1;
+            }
+            std::printf("%s corners NW NE SE SW:", qPrintable(path));
+            for (const QPointF &c : corners)
+                std::printf(" %.2f,%.2f", c.x(), c.y());
+            std::printf("\n");
+        }
         return 0;
     }
     if (onlyDraw && keep.isEmpty()) {

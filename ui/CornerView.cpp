@@ -203,7 +203,10 @@ void CornerView::drawLoupe(QPainter &p)
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         p.drawImage(t, m_image, clipped);
     }
+    // The frame's outline only: the brush left from the corner labels would
+    // darken the whole sheet inside the loupe.
     p.setPen(QPen(QColor(255, 40, 40), 1));
+    p.setBrush(Qt::NoBrush);
     const auto inLoupe = [&](const QPointF &pt) {
         return target.topLeft() + (pt + QPointF(0.5, 0.5) - source.topLeft()) * zoom;
     };

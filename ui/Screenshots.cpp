@@ -172,10 +172,22 @@ int Screenshots::saveAll(const QString &folder, const QString &language)
         const QString realistic = QStringLiteral("N-37-056");
         const bool haveExample = QFile::copy(QStringLiteral("examples/frame/N-37-056.jpg"),
                                              QDir(sheets).filePath(realistic + QStringLiteral(".jpg")));
+        // Its neighbours drawn the same way at 120 dpi (examples/frame/neighbours),
+        // or stand-ins where they are not there.
         const char *const names[] = {"N-37-043", "N-37-044", "N-37-045", "N-37-055", "N-37-056", "N-37-057"};
-        for (int i = 0; i < 6; ++i)
-            if (!haveExample || realistic != QLatin1String(names[i]))
-                drawScan(QDir(sheets).filePath(QLatin1String(names[i]) + QStringLiteral(".png")), 900, 700, i);
+        QString offSheetImage = QStringLiteral("N-37-045.png");
+        for (int i = 0; i < 6; ++i) {
+            const QString name = QLatin1String(names[i]);
+            if (haveExample && name == realistic)
+                continue;
+            if (QFile::copy(QStringLiteral("examples/frame/neighbours/") + name + QStringLiteral(".jpg"),
+                            QDir(sheets).filePath(name + QStringLiteral(".jpg")))) {
+                if (name == QLatin1String("N-37-045"))
+                    offSheetImage = name + QStringLiteral(".jpg");
+                continue;
+            }
+            drawScan(QDir(sheets).filePath(name + QStringLiteral(".png")), 900, 700, i);
+        }
         QuietObserver quiet;
         MapCreatorOptions o;
         o.inFolder = sheets;
@@ -189,7 +201,7 @@ int Screenshots::saveAll(const QString &folder, const QString &language)
         const QString offSheet = QStringLiteral("N-37-045");
         const QString other = scratch.filePath(QStringLiteral("other margins"));
         QDir().mkpath(other);
-        QFile::copy(QDir(sheets).filePath(offSheet + QStringLiteral(".png")), QDir(other).filePath(offSheet + QStringLiteral(".png")));
+        QFile::copy(QDir(sheets).filePath(offSheetImage), QDir(other).filePath(offSheetImage));
         o.inFolder = other;
         o.outFolder = other;
         o.marginTop = QStringLiteral("8");
@@ -226,7 +238,7 @@ int Screenshots::saveAll(const QString &folder, const QString &language)
             view->setZoom(3, QPointF(0, 0));
             view->centreOn(corner + QPointF(60, 40));
             // The cursor near the corner, so that the loupe shows.
-            QMouseEvent move(QEvent::MouseMove, view->toWidget(corner + QPointF(8, 6)), view->mapToGlobal(view->toWidget(corner + QPointF(8, 6))),
+            QMouseEvent move(QEvent::MouseMove, view->toWidget(corner + QPointF(3, 2)), view->mapToGlobal(view->toWidget(corner + QPointF(3, 2))),
                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(view, &move);
             failed += save(editor, folder, QStringLiteral("corner-editor.png"));

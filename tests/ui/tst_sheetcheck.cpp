@@ -81,6 +81,7 @@ private slots:
     void thumbnailCache();
     void onScreenFirst();
     void editorShowsScanWarning();
+    void loupeShowsTheScan();
 
 private:
     // Sheets N-37-001.. as PNG scans with a drawn frame and the creator's maps;
@@ -434,6 +435,28 @@ void TestSheetCheck::editorShowsScanWarning()
         return;
     const QString state = editor->findChild<QLabel *>(QStringLiteral("lblState"))->text();
     QVERIFY2(state.contains(QLatin1String("the scan's data ends early")), qPrintable(state));
+}
+
+// The loupe beside the cursor shows the scan's own pixels, inside the frame
+// as outside it (the frame's outline is drawn there, not filled).
+void TestSheetCheck::loupeShowsTheScan()
+{
+    CornerView view;
+    view.resize(600, 500);
+    QImage scan(400, 300, QImage::Format_BGR888);
+    scan.fill(QColor(244, 244, 244));
+    view.setImage(scan);
+    view.setCorners({QPointF(20, 20), QPointF(380, 20), QPointF(380, 280), QPointF(20, 280)});
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QPointF at = view.toWidget(QPointF(200, 150));
+    QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    const QImage shot = view.grab().toImage();
+    // The loupe's centre lies 90 px right of and above the cursor; a point
+    // 20 px from it is off its cross.
+    const QColor inLoupe = shot.pixelColor((at + QPointF(90 + 20, -90 + 20)).toPoint());
+    QVERIFY2(inLoupe.lightness() > 220, qPrintable(QStringLiteral("the loupe shows grey %1").arg(inLoupe.lightness())));
 }
 
 QTEST_MAIN(TestSheetCheck)
