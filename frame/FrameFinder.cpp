@@ -346,7 +346,10 @@ FrameResult FrameFinder::find(const QString &imagePath, const SheetIdentity &she
     // line crossing another at a small angle is neither), with lines as whole
     // and as alike, is the inner frame; the other is made of lines of the map.
     auto dominates = [&](const Combo &x, const Combo &y) {
-        if (x.alike < y.alike - 0.15)
+        // Lines of the minute frame outside the frame line stop the other
+        // lines' arms short: an outer frame with fewer arms running on is not
+        // the inner frame.
+        if (x.alike < y.alike - 0.15 || x.arms < y.arms)
             return false;
         bool further = false;
         for (int side = 0; side < 4; ++side) {

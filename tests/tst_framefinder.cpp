@@ -100,16 +100,18 @@ void TestFrameFinder::foundShare()
     QVERIFY2(m_found >= 7, qPrintable(QStringLiteral("only %1 of %2 sheets found").arg(m_found).arg(m_sheets)));
 }
 
-// Sheets whose km grid, turned against the frame by the grid's convergence,
-// drew a frame of the sheet's shape inside the real one (four grid lines just
-// inside it, or a block of grid squares): the real frame is found or none,
-// never the grid's.
+// Sheets where lines beside the frame make a frame of the sheet's shape too:
+// the km grid, turned against the frame by the grid's convergence (four grid
+// lines just inside the frame, a block of grid squares), and the minute
+// frame's inner line outside the west edge only. The real frame is found or
+// none, never the other.
 void TestFrameFinder::gridFrames_data()
 {
     QTest::addColumn<unsigned>("seed");
     QTest::addColumn<int>("maxSide");
     QTest::newRow("grid squares inside a faint frame, 1:25K") << 100035u << 3000;
     QTest::newRow("the outermost grid lines, 1:100K") << 100036u << 3000;
+    QTest::newRow("the minute frame's line along one edge, 1:200K at 415 dpi") << 300508u << 0;
 }
 
 void TestFrameFinder::gridFrames()
