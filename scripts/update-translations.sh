@@ -20,7 +20,7 @@ if [ -z "$lupdate" ] || [ ! -x "$lupdate" ]; then
   exit 1
 fi
 
-sources=(ui fileio mapfile sheet imageinfo settings tools frame)
+sources=(ui fileio mapfile sheet imageinfo settings tools scan frame)
 for ts in translations/quillmark_*.ts; do
   language=${ts##*/quillmark_}
   language=${language%.ts}

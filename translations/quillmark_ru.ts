@@ -451,6 +451,14 @@ south-west %4</source>
         <source>the lines found are no frame: there is no more map inside them than outside</source>
         <translation>найденные линии — не рамка: внутри них карты не больше, чем снаружи</translation>
     </message>
+    <message>
+        <source>the line found along the %1 edge is turned against the lines printed outside it</source>
+        <translation>линия, найденная вдоль %1 стороны, повёрнута относительно линий, напечатанных за ней</translation>
+    </message>
+    <message>
+        <source>the frame found leaves %1 mm of the scan outside its %2 edge, more than a sheet&apos;s margin</source>
+        <translation>за %2 стороной найденной рамки остаётся %1 мм скана, больше полей листа</translation>
+    </message>
 </context>
 <context>
     <name>FrameImage</name>
