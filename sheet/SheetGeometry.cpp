@@ -60,50 +60,28 @@ double latitude100(qint16 top, qint16 n, Edge edge)
     return 0;
 }
 
-double latitude50(qint16 top, qint16 n, qint16 a, Edge edge)
+// The latitude of an edge of quarter `q` (1, 2 north; 3, 4 south) of a sheet
+// `step` degrees high, from the same edge `v` of the whole sheet.
+double quarterLatitude(double v, qint16 q, double step, Edge edge)
 {
-    double v = latitude100(top, n, edge);
+    const bool north = q == 1 || q == 2, south = q == 3 || q == 4;
     switch (edge) {
-    case Edge::First:
-        if (a == 3 || a == 4)
-            v -= 10.0 / 60.0;
-        break;
-    case Edge::Second:
-        if (a == 1 || a == 2)
-            v += 10.0 / 60.0;
-        break;
-    case Edge::Middle:
-        if (a == 1 || a == 2)
-            v += 5.0 / 60.0;
-        else if (a == 3 || a == 4)
-            v -= 5.0 / 60.0;
-        break;
+    case Edge::First: return south ? v - step : v;
+    case Edge::Second: return north ? v + step : v;
+    case Edge::Middle: return north ? v + step / 2 : south ? v - step / 2 : v;
     case Edge::None: break;
     }
     return v;
 }
 
+double latitude50(qint16 top, qint16 n, qint16 a, Edge edge)
+{
+    return quarterLatitude(latitude100(top, n, edge), a, 10.0 / 60.0, edge);
+}
+
 double latitude25(qint16 top, qint16 n, qint16 a, qint16 b, Edge edge)
 {
-    double v = latitude50(top, n, a, edge);
-    switch (edge) {
-    case Edge::First:
-        if (b == 3 || b == 4)
-            v -= 5.0 / 60.0;
-        break;
-    case Edge::Second:
-        if (b == 1 || b == 2)
-            v += 5.0 / 60.0;
-        break;
-    case Edge::Middle:
-        if (b == 1 || b == 2)
-            v += (5.0 / 60.0) / 2;
-        else if (b == 3 || b == 4)
-            v -= (5.0 / 60.0) / 2;
-        break;
-    case Edge::None: break;
-    }
-    return v;
+    return quarterLatitude(latitude50(top, n, a, edge), b, 5.0 / 60.0, edge);
 }
 
 double longitude100(qint16 lon0, qint16 w, qint16 n, Edge edge)
@@ -168,29 +146,9 @@ double SheetGeometry::latitude(const SheetFields &s, int k)
         return latitude50(top, n, s.iList50, edge);
     case 25:
         return latitude25(top, n, s.iList50, s.iList25, edge);
-    case 10: {
+    case 10:
         // Each 1:10K sheet is a quarter of its 1:25K sheet: 2'30" of latitude.
-        double v = latitude25(top, n, s.iList50, s.iList25, edge);
-        const qint16 d = s.iList10;
-        switch (edge) {
-        case Edge::First:
-            if (d == 3 || d == 4)
-                v -= 2.5 / 60.0;
-            break;
-        case Edge::Second:
-            if (d == 1 || d == 2)
-                v += 2.5 / 60.0;
-            break;
-        case Edge::Middle:
-            if (d == 1 || d == 2)
-                v += (2.5 / 60.0) / 2;
-            else if (d == 3 || d == 4)
-                v -= (2.5 / 60.0) / 2;
-            break;
-        case Edge::None: break;
-        }
-        return v;
-    }
+        return quarterLatitude(latitude25(top, n, s.iList50, s.iList25, edge), s.iList10, 2.5 / 60.0, edge);
     default:
         return 0;
     }
